@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test test-plain test-asan test-tsan bench format clean
 
 all: build
 
@@ -19,8 +19,21 @@ build: configure
 run: build
 	./$(BUILD)/drovlan
 
-test: build
+# Every test in the plain build, then the headless suites again under the sanitizers.
+test: test-plain test-asan test-tsan
+
+test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	@cmake -S . -B $(BUILD)-asan -DDROVLAN_SANITIZE=address -DDROVLAN_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
+
+test-tsan: deps
+	@cmake -S . -B $(BUILD)-tsan -DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD)-tsan -j $(JOBS)
+	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
 
 bench: build
 	./$(BUILD)/benchmarks
