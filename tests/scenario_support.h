@@ -20,14 +20,25 @@ inline screen::single_value power_db(double kilowatts) {
       static_cast<long double>(static_cast<double>(screen::natural_log(kilowatts))) * 4.3429);
 }
 
-// Colours and a cleared screen as the title screen leaves them, then the
-// contours for `entry` (below 0: the presets), then a wait for one key.
+// The title screen as the main procedure leaves it: black on light grey, the
+// credit line on row 25 and the heading on row 4.
+inline void title_screen() {
+  screen::set_colour(0, 7, 0, 3);
+  screen::clear_screen();
+  screen::locate_cursor(25, 55);
+  screen::print_text(calculator::credit_line, true);
+  screen::locate_cursor(4, 20);
+  screen::print_text("THEORETICAL COVERAGE CONTOURS FOR FM", true);
+  screen::print_text("", true);
+}
+
+// The title screen, then the contours for `entry` (below 0: the presets) from
+// the converted height and power, then a wait for one key.
 inline std::function<void()> show_contours_once(double feet, double kilowatts,
                                                 screen::single_value entry) {
   return [=] {
     auto& v = calculator::vars();
-    screen::set_colour(0, 7, 0, 3);
-    screen::clear_screen();
+    title_screen();
     v.antenna_height = log_height(feet);
     v.radiated_power = power_db(kilowatts);
     v.contour_entry = entry;
