@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <ostream>
 #include <string>
 
 #include "screen/frontend.h"
@@ -76,6 +77,10 @@ struct worked_level {
   std::array<float, 5> log_distance;
   float tenths, miles, kilometres;
 };
+
+void PrintTo(const worked_level& w, std::ostream* os) {
+  *os << w.level << " dBu";
+}
 
 class WorkedExample : public ModelTest, public testing::WithParamInterface<worked_level> {};
 

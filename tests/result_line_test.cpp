@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,10 @@ struct contour_case {
   int cursor_row;
   float level_after;
 };
+
+void PrintTo(const contour_case& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ContourRows : public testing::TestWithParam<contour_case> {};
 
