@@ -59,11 +59,16 @@ struct layer_state {
   std::atomic<bool> render_acknowledged{false};
 
   std::string program_name = "drovlan";
+
+  // Tests only: counts down the numeric entry's screen copies to one that fails.
+  int failing_copy = 0;
 };
 
 layer_state& state();
 
-inline bool error_pending() { return state().pending_error != 0; }
+inline bool error_pending() {
+  return state().pending_error != 0;
+}
 
 // Runs `change` on the grid under the screen lock and marks the screen changed.
 template <typename F>
@@ -83,6 +88,12 @@ std::optional<key_press> pop_key();
 bool wait_for_key(std::chrono::milliseconds timeout);
 // Sleeps up to `duration`, waking early for the stop request.
 void sleep_unless_stopped(std::chrono::milliseconds duration);
+
+// Tests only: the nth screen copy that the numeric entry takes from now on
+// fails as if memory had run out (1: its first copy, 2: its second).
+inline void fail_screen_copy(int nth) {
+  state().failing_copy = nth;
+}
 
 // Shows a dialog and waits for its answer (true: Yes).
 bool ask_dialog(dialog_request request);
