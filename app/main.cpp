@@ -1,15 +1,23 @@
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "calculator/calculator.h"
 #include "screen/frontend.h"
+#include "screen/window/window.h"
 
 int main(int argc, char** argv) {
-  (void)argc;
-  screen::reset_layer(argv[0]);
+  // The screen first, then the calculator's thread, then the window.
+  screen::reset_layer(argc > 0 ? argv[0] : "drovlan");
   std::thread program = screen::program_thread_entry(&calculator::main_module);
-  std::thread keeper = screen::housekeeping_thread([](int code) { std::_Exit(code); });
   program.detach();
+  std::thread keeper = screen::housekeeping_thread([](int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+  });
+  screen::window::run_window(argc, argv);
+  // The loop ended with the window gone: the housekeeping thread ends the process.
+  screen::request_window_close();
   keeper.join();
   return 0;
 }

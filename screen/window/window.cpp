@@ -1,0 +1,540 @@
+#include "screen/window/window.h"
+
+// GLEW before any other GL header.
+#include <GL/freeglut.h>
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "screen/frontend.h"
+#include "screen/render.h"
+
+namespace screen::window {
+
+namespace {
+
+using steady = std::chrono::steady_clock;
+
+constexpr unsigned repaint_ms = 16;                            // ~60 Hz
+constexpr auto render_period = std::chrono::milliseconds(33);  // ~30 Hz
+constexpr int cursor_half_period_ms = 266;
+constexpr int blink_half_period_ms = 533;
+
+std::string program_name = "drovlan";
+
+[[noreturn]] void fail(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", program_name.c_str(), message.c_str());
+  std::fflush(nullptr);
+  // The program's thread is running: leave without running destructors under it.
+  std::_Exit(1);
+}
+
+// The window library's fatal errors (no display, for instance) end the process
+// here instead of in its own exit(), for the same reason.
+void on_library_error(const char* format, va_list args) {
+  std::fprintf(stderr, "freeglut (%s): ", program_name.c_str());
+  std::vfprintf(stderr, format, args);
+  std::fputc('\n', stderr);
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
+extern "C" void on_stop_signal(int) {
+  // Ctrl+Break's path: only lock-free atomic stores happen here.
+  request_close(0);
+}
+
+// --- GL: one image, one texture, one quad ----------------------------------------
+
+struct gl_image {
+  GLuint texture = 0;
+  int width = 0, height = 0;
+  int texture_width = 0, texture_height = 0;
+  bool use_glu = false;
+  std::vector<std::uint32_t> padded;  // the power-of-two fallbacks
+
+  void create(int w, int h, bool glew_ready) {
+    width = w;
+    height = h;
+    const bool npot = glew_ready && (GLEW_VERSION_2_0 || GLEW_ARB_texture_non_power_of_two);
+    auto pot = [](int v) {
+      int p = 1;
+      while (p < v) p *= 2;
+      return p;
+    };
+    texture_width = npot ? w : pot(w);
+    texture_height = npot ? h : pot(h);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture_width, texture_height, 0, GL_BGRA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    // Last resort for an implementation that takes neither size nor format:
+    // GLU builds the texture from the whole padded image each time.
+    use_glu = glGetError() != GL_NO_ERROR;
+    if (use_glu) {
+      texture_width = pot(w);
+      texture_height = pot(h);
+    }
+    if (use_glu || texture_width != w || texture_height != h) {
+      padded.assign(static_cast<std::size_t>(texture_width) * texture_height, 0xFF000000u);
+    }
+  }
+
+  void upload(const std::uint32_t* pixels) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    if (!use_glu) {
+      glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+      return;
+    }
+    for (int y = 0; y < height; ++y) {
+      std::copy_n(pixels + static_cast<std::ptrdiff_t>(y) * width, width,
+                  padded.begin() + static_cast<std::ptrdiff_t>(y) * texture_width);
+    }
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA8, texture_width, texture_height, GL_BGRA,
+                      GL_UNSIGNED_BYTE, padded.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  }
+
+  // The whole viewport, texel centres on pixel centres at the native size.
+  void draw(int viewport_width, int viewport_height) const {
+    glViewport(0, 0, viewport_width, viewport_height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const float s = static_cast<float>(width) / static_cast<float>(texture_width);
+    const float t = static_cast<float>(height) / static_cast<float>(texture_height);
+    // Image row 0 is the top of the window.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, t);
+    glVertex2f(0, 0);
+    glTexCoord2f(s, t);
+    glVertex2f(1, 0);
+    glTexCoord2f(s, 0);
+    glVertex2f(1, 1);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 1);
+    glEnd();
+  }
+};
+
+bool glew_ready = false;
+
+void bind_default_framebuffer() {
+  if (!glew_ready) return;
+  if (GLEW_ARB_framebuffer_object || GLEW_VERSION_3_0) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  } else if (GLEW_EXT_framebuffer_object) {
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  }
+}
+
+// --- the screen image: written by the render thread, read by the main thread -------
+
+std::mutex frame_mutex;
+std::vector<std::uint32_t> frame(frame_pixels);  // guarded by frame_mutex
+std::uint64_t frame_serial = 0;                  // guarded by frame_mutex
+std::atomic<std::uint64_t> frame_ready{0};
+
+void render_loop() {
+  std::vector<std::uint32_t> pixels(frame_pixels);
+  std::uint64_t drawn_generation = 0;
+  bool phased = false, last_cursor = false, last_blink = false, first = true;
+  const auto start = steady::now();
+  while (!stop_requested()) {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(steady::now() - start).count();
+    const bool cursor_phase = (ms / cursor_half_period_ms) % 2 == 0;
+    const bool blink_phase = (ms / blink_half_period_ms) % 2 == 0;
+    const std::uint64_t generation = screen_generation();
+    if (first || generation != drawn_generation ||
+        (phased && (cursor_phase != last_cursor || blink_phase != last_blink))) {
+      const screen_view view = snapshot_screen();
+      phased =
+          render_frame(view.grid, view.cursor_visible, cursor_phase, blink_phase, pixels.data());
+      drawn_generation = view.generation;
+      last_cursor = cursor_phase;
+      last_blink = blink_phase;
+      first = false;
+      std::lock_guard lock(frame_mutex);
+      frame.swap(pixels);
+      frame_ready.store(++frame_serial);
+    }
+    std::this_thread::sleep_for(render_period);
+  }
+  acknowledge_stop_render();
+}
+
+// --- windows: main thread only ------------------------------------------------------
+
+int main_window = 0;
+gl_image main_image;
+std::uint64_t uploaded_serial = 0;
+std::uint64_t shown_title_generation = ~0ull;
+
+struct dialog_box {
+  int window = 0;
+  dialog_request request;
+  std::vector<std::string> lines;
+  int width = 0, height = 0;
+  int focus = 0;  // 0 the first button (Yes, or the only one)
+  gl_image image;
+  std::vector<std::uint32_t> pixels;
+  struct button {
+    int x, y, w, h;
+    const char* label;
+  };
+  std::vector<button> buttons;
+};
+dialog_box dialog;
+std::atomic<bool> dialog_announced{true};  // look once at start, then on each announcement
+
+constexpr int dialog_margin = 16;
+constexpr int line_height = 20;
+constexpr int button_width = 80;
+constexpr int button_height = 24;
+constexpr int button_gap = 12;
+
+void layout_dialog() {
+  dialog.lines.clear();
+  std::size_t start = 0;
+  for (;;) {
+    const auto end = dialog.request.text.find('\n', start);
+    dialog.lines.push_back(dialog.request.text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  std::size_t longest = 0;
+  for (const auto& line : dialog.lines) longest = std::max(longest, line.size());
+  const int count = dialog.request.yes_no ? 2 : 1;
+  const int buttons_width = count * button_width + (count - 1) * button_gap;
+  dialog.width = std::max(static_cast<int>(longest) * 8, buttons_width) + 2 * dialog_margin;
+  dialog.width = std::max(dialog.width, 240);
+  const int text_height = static_cast<int>(dialog.lines.size()) * line_height;
+  dialog.height = dialog_margin + text_height + dialog_margin + button_height + dialog_margin;
+  dialog.buttons.clear();
+  int x = (dialog.width - buttons_width) / 2;
+  const int y = dialog.height - dialog_margin - button_height;
+  if (dialog.request.yes_no) {
+    dialog.buttons.push_back({x, y, button_width, button_height, "Yes"});
+    x += button_width + button_gap;
+    dialog.buttons.push_back({x, y, button_width, button_height, "No"});
+  } else {
+    dialog.buttons.push_back({x, y, button_width, button_height, "OK"});
+  }
+  dialog.focus = 0;
+  dialog.pixels.assign(static_cast<std::size_t>(dialog.width) * dialog.height, 0);
+}
+
+void paint_dialog() {
+  const pixel_image img{dialog.width, dialog.height, dialog.pixels.data()};
+  const std::uint32_t grey = text_palette[7], black = text_palette[0], white = text_palette[15],
+                      dark = text_palette[8];
+  img.fill_rect(0, 0, img.width, img.height, grey);
+  int y = dialog_margin;
+  for (const auto& line : dialog.lines) {
+    img.draw_text(dialog_margin, y + (line_height - 16) / 2, line, black);
+    y += line_height;
+  }
+  for (std::size_t i = 0; i < dialog.buttons.size(); ++i) {
+    const auto& b = dialog.buttons[i];
+    const bool focused = static_cast<int>(i) == dialog.focus;
+    img.fill_rect(b.x, b.y, b.w, b.h, focused ? black : dark);
+    img.fill_rect(b.x + 1, b.y + 1, b.w - 2, b.h - 2, white);
+    img.fill_rect(b.x + 2, b.y + 2, b.w - 3, b.h - 3, dark);
+    img.fill_rect(b.x + 2, b.y + 2, b.w - 4, b.h - 4, grey);
+    if (focused) img.fill_rect(b.x + 2, b.y + 2, b.w - 4, b.h - 4, white);
+    if (focused) img.fill_rect(b.x + 3, b.y + 3, b.w - 6, b.h - 6, grey);
+    const int label_width = static_cast<int>(std::char_traits<char>::length(b.label)) * 8;
+    img.draw_text(b.x + (b.w - label_width) / 2, b.y + (b.h - 16) / 2, b.label, black);
+  }
+}
+
+void close_dialog_window() {
+  if (dialog.window == 0) return;
+  const int window = dialog.window;
+  dialog.window = 0;
+  glutDestroyWindow(window);
+}
+
+// Answers the open dialog; `first_button` is Yes (or the only button).
+void answer(bool first_button) {
+  if (dialog.window == 0) return;
+  close_dialog_window();
+  answer_dialog(first_button);
+  if (main_window != 0) glutSetWindow(main_window);
+}
+
+void dialog_key(unsigned char key) {
+  switch (key) {
+    case 'y':
+    case 'Y':
+      if (dialog.request.yes_no) answer(true);
+      break;
+    case 'n':
+    case 'N':
+      if (dialog.request.yes_no) answer(false);
+      break;
+    case 13:
+    case ' ':
+      answer(dialog.focus == 0);
+      break;
+    case 27:
+      // A Yes/No box has no cancel; the one-button box takes Escape as its button.
+      if (!dialog.request.yes_no) answer(true);
+      break;
+    case 9:
+      dialog.focus = (dialog.focus + 1) % static_cast<int>(dialog.buttons.size());
+      glutPostWindowRedisplay(dialog.window);
+      break;
+    default:
+      break;
+  }
+}
+
+void dialog_special(int key) {
+  if (key == GLUT_KEY_LEFT || key == GLUT_KEY_RIGHT || key == GLUT_KEY_UP || key == GLUT_KEY_DOWN) {
+    dialog.focus = (dialog.focus + 1) % static_cast<int>(dialog.buttons.size());
+    glutPostWindowRedisplay(dialog.window);
+  }
+}
+
+void on_dialog_display() {
+  paint_dialog();
+  bind_default_framebuffer();
+  dialog.image.upload(dialog.pixels.data());
+  dialog.image.draw(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  glutSwapBuffers();
+}
+
+void on_dialog_mouse(int button, int state, int x, int y) {
+  if (button != GLUT_LEFT_BUTTON || state != GLUT_UP) return;
+  // Window pixels back to image pixels, should the window have been resized.
+  const int w = std::max(glutGet(GLUT_WINDOW_WIDTH), 1),
+            h = std::max(glutGet(GLUT_WINDOW_HEIGHT), 1);
+  const int ix = x * dialog.width / w, iy = y * dialog.height / h;
+  for (std::size_t i = 0; i < dialog.buttons.size(); ++i) {
+    const auto& b = dialog.buttons[i];
+    if (ix >= b.x && ix < b.x + b.w && iy >= b.y && iy < b.y + b.h) {
+      answer(i == 0);
+      return;
+    }
+  }
+}
+
+void on_dialog_close() {
+  // Closed by the window manager: freeglut destroys the window itself. A Yes/No
+  // box closed this way counts as No, the one-button box as its button.
+  if (dialog.window == 0) return;
+  dialog.window = 0;
+  answer_dialog(!dialog.request.yes_no);
+}
+
+void open_dialog_window(dialog_request request) {
+  dialog.request = std::move(request);
+  layout_dialog();
+  int x = 0, y = 0;
+  if (main_window != 0) {
+    glutSetWindow(main_window);
+    x = glutGet(GLUT_WINDOW_X) + (glutGet(GLUT_WINDOW_WIDTH) - dialog.width) / 2;
+    y = glutGet(GLUT_WINDOW_Y) + (glutGet(GLUT_WINDOW_HEIGHT) - dialog.height) / 2;
+  }
+  glutInitWindowPosition(std::max(x, 0), std::max(y, 0));
+  glutInitWindowSize(dialog.width, dialog.height);
+  dialog.window = glutCreateWindow(dialog.request.caption.c_str());
+  dialog.image = gl_image{};
+  dialog.image.create(dialog.width, dialog.height, glew_ready);
+  glutDisplayFunc(on_dialog_display);
+  glutKeyboardFunc([](unsigned char key, int, int) { dialog_key(key); });
+  glutSpecialFunc([](int key, int, int) { dialog_special(key); });
+  glutMouseFunc(on_dialog_mouse);
+  glutCloseFunc(on_dialog_close);
+}
+
+// --- the main window's callbacks ------------------------------------------------------
+
+void close_main_window() {
+  // The dialog goes first, answered No, then the process ends.
+  request_window_close();
+  if (dialog.window != 0) {
+    close_dialog_window();
+    answer_dialog(false);
+  }
+}
+
+void on_display() {
+  bind_default_framebuffer();
+  {
+    std::lock_guard lock(frame_mutex);
+    if (frame_serial != uploaded_serial) {
+      main_image.upload(frame.data());
+      uploaded_serial = frame_serial;
+    }
+  }
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  main_image.draw(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  glutSwapBuffers();
+}
+
+void on_reshape(int, int) {
+  glutPostRedisplay();
+}
+
+void on_keyboard(unsigned char key, int, int) {
+  if (dialog.window != 0) {
+    dialog_key(key);  // modal: the dialog takes the keys
+    return;
+  }
+  // Delete arrives as a character; on the PC it is a key without one.
+  if (key == 127) {
+    push_key(key_press::special(83));
+    return;
+  }
+  push_key(key_press::character(key));
+}
+
+int scan_code(int key) {
+  if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F10) return 59 + (key - GLUT_KEY_F1);
+  switch (key) {
+    case GLUT_KEY_F11:
+      return 133;
+    case GLUT_KEY_F12:
+      return 134;
+    case GLUT_KEY_UP:
+      return 72;
+    case GLUT_KEY_DOWN:
+      return 80;
+    case GLUT_KEY_LEFT:
+      return 75;
+    case GLUT_KEY_RIGHT:
+      return 77;
+    case GLUT_KEY_HOME:
+      return 71;
+    case GLUT_KEY_END:
+      return 79;
+    case GLUT_KEY_PAGE_UP:
+      return 73;
+    case GLUT_KEY_PAGE_DOWN:
+      return 81;
+    case GLUT_KEY_INSERT:
+      return 82;
+    case GLUT_KEY_DELETE:
+      return 83;
+    default:
+      return 0;  // modifiers, lock keys, keypad centre: not keys of their own
+  }
+}
+
+void on_special(int key, int, int) {
+  const int modifiers = glutGetModifiers();
+  if (key == GLUT_KEY_F4 && (modifiers & GLUT_ACTIVE_ALT)) {
+    // Alt+F4 also where no window manager turns it into a close request.
+    close_main_window();
+    request_close(0);
+    return;
+  }
+  if (dialog.window != 0) {
+    dialog_special(key);
+    return;
+  }
+  if (key == GLUT_KEY_NUM_LOCK) {
+    if (modifiers & GLUT_ACTIVE_CTRL) request_pause();
+    return;
+  }
+  if (const int scan = scan_code(key); scan != 0) {
+    push_key(key_press::special(static_cast<std::uint8_t>(scan)));
+  }
+}
+
+void on_close() {
+  main_window = 0;  // freeglut destroys it after this call
+  close_main_window();
+}
+
+void on_timer(int) {
+  if (main_window != 0) {
+    if (const auto g = title_generation(); g != shown_title_generation) {
+      shown_title_generation = g;
+      glutSetWindow(main_window);
+      glutSetWindowTitle(window_title().c_str());
+    }
+    if (frame_ready.load() != uploaded_serial) glutPostWindowRedisplay(main_window);
+  }
+  if (stop_requested()) {
+    // Ending (a signal, say): a dialog open now would hold the end for ever.
+    close_dialog_window();
+    if (open_dialog()) answer_dialog(false);
+  } else if (dialog.window == 0 && dialog_announced.exchange(false)) {
+    if (auto request = open_dialog()) open_dialog_window(std::move(*request));
+  }
+  glutTimerFunc(repaint_ms, on_timer, 0);
+}
+
+}  // namespace
+
+void run_window(int& argc, char** argv) {
+  if (argc > 0 && argv[0] != nullptr) program_name = program_file_name(argv[0]);
+
+  struct sigaction action {};
+  action.sa_handler = on_stop_signal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  glutInitErrorFunc(on_library_error);
+  glutInit(&argc, argv);
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH | GLUT_MULTISAMPLE);
+  if (!glutGet(GLUT_DISPLAY_MODE_POSSIBLE)) {
+    fail("no display mode with double buffering, RGBA colour, a depth buffer and multisampling");
+  }
+
+  set_dialog_listener([] { dialog_announced.store(true); });
+
+  glutInitWindowSize(frame_width, frame_height);
+  // The generation first: a title set in between is applied by the next tick.
+  shown_title_generation = title_generation();
+  main_window = glutCreateWindow(window_title().c_str());
+
+  glew_ready = glewInit() == GLEW_OK;
+  main_image.create(frame_width, frame_height, glew_ready);
+
+  glutDisplayFunc(on_display);
+  glutReshapeFunc(on_reshape);
+  glutKeyboardFunc(on_keyboard);
+  glutSpecialFunc(on_special);
+  glutCloseFunc(on_close);
+
+  register_render_thread();
+  std::thread(render_loop).detach();
+  glutTimerFunc(repaint_ms, on_timer, 0);
+  glutMainLoop();
+}
+
+}  // namespace screen::window
