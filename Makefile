@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-plain test-asan test-tsan bench format clean
+.PHONY: all deps configure build run test test-plain test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -34,6 +34,9 @@ test-tsan: deps
 	@cmake -S . -B $(BUILD)-tsan -DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
+
+fuzz: build
+	cmake --build $(BUILD) --target fuzz_entry
 
 bench: build
 	./$(BUILD)/benchmarks

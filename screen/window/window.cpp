@@ -1,9 +1,11 @@
 #include "screen/window/window.h"
 
 // GLEW before any other GL header.
-#include <GL/freeglut.h>
 #include <GL/glew.h>
+// clang-format off
+#include <GL/freeglut.h>
 #include <GL/glu.h>
+// clang-format on
 #include <signal.h>
 
 #include <algorithm>
