@@ -21,7 +21,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(entry_rules_fuzz ALL DEPENDS ${entry_fuzz_bin})
 
-# New inputs go to the build folder's corpus; the seeds in the source tree stay as they are.
+# New inputs go to the build folder's corpus; the starting inputs in the source tree stay as they are.
 set(entry_fuzz_corpus ${CMAKE_CURRENT_BINARY_DIR}/entry_fuzz_corpus)
 file(MAKE_DIRECTORY ${entry_fuzz_corpus})
 set(entry_fuzz_args -max_len=96 -dict=${entry_fuzz_dir}/entry.dict ${entry_fuzz_corpus}
