@@ -9,7 +9,9 @@ variables& vars() {
   return v;
 }
 
-void reset_variables() { vars() = variables{}; }
+void reset_variables() {
+  vars() = variables{};
+}
 
 // Prints one text item where the cursor stands.
 static void print_item(const text_value& text) {
@@ -17,7 +19,9 @@ static void print_item(const text_value& text) {
   print_text(text, false);
 }
 
-static void end_line() { print_text("", true); }
+static void end_line() {
+  print_text("", true);
+}
 
 void main_module() {
   set_fpu_precision();

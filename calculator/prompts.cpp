@@ -11,7 +11,9 @@ void print_item(const text_value& text) {
   print_text(text, false);
 }
 
-void end_line() { print_text("", true); }
+void end_line() {
+  print_text("", true);
+}
 
 // Blanks what a previous answer left on the prompt's row, ending the line.
 void blank_from(int row, int column, int count) {

@@ -76,7 +76,7 @@ void acknowledge_stop_render();
 // --- dialogs -----------------------------------------------------------------
 struct dialog_request {
   std::string caption;
-  std::string text;  // lines separated by \n
+  std::string text;    // lines separated by \n
   bool yes_no = true;  // false: one button only (a critical error)
 };
 // Called on the program's thread each time a dialog opens.

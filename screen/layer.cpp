@@ -1,8 +1,9 @@
+#include "screen/layer.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
 
-#include "screen/layer.h"
 #include "screen/layer_state.h"
 
 namespace screen {
@@ -15,7 +16,9 @@ std::unique_ptr<layer_state>& state_holder() {
 }
 }  // namespace
 
-layer_state& state() { return *state_holder(); }
+layer_state& state() {
+  return *state_holder();
+}
 
 void set_text_cursor(bool visible) {
   auto& s = state();
@@ -131,7 +134,9 @@ screen_view snapshot_screen() {
   return screen_view{s.grid, s.cursor_visible, s.generation.load(std::memory_order_relaxed)};
 }
 
-std::uint64_t screen_generation() { return state().generation.load(std::memory_order_relaxed); }
+std::uint64_t screen_generation() {
+  return state().generation.load(std::memory_order_relaxed);
+}
 
 std::string window_title() {
   auto& s = state();
@@ -139,7 +144,9 @@ std::string window_title() {
   return s.title;
 }
 
-std::uint64_t title_generation() { return state().title_generation.load(); }
+std::uint64_t title_generation() {
+  return state().title_generation.load();
+}
 
 bool push_key(key_press key) {
   auto& s = state();
@@ -170,7 +177,9 @@ void request_pause() {
   s.event.store(true);
 }
 
-void request_window_close() { state().window_close.store(true); }
+void request_window_close() {
+  state().window_close.store(true);
+}
 
 void request_close(int exit_code) {
   auto& s = state();
@@ -178,7 +187,9 @@ void request_close(int exit_code) {
   s.close_request.store(1);
 }
 
-bool stop_requested() { return state().stop.load(); }
+bool stop_requested() {
+  return state().stop.load();
+}
 
 void request_stop() {
   auto& s = state();
@@ -188,8 +199,12 @@ void request_stop() {
   s.control_cv.notify_all();
 }
 
-void register_render_thread() { state().render_registered.store(true); }
-void acknowledge_stop_render() { state().render_acknowledged.store(true); }
+void register_render_thread() {
+  state().render_registered.store(true);
+}
+void acknowledge_stop_render() {
+  state().render_acknowledged.store(true);
+}
 
 void set_dialog_listener(std::function<void()> listener) {
   auto& s = state();
@@ -326,25 +341,39 @@ text_value string_of_chars(long long count, long long code) {
   return text_value(static_cast<std::size_t>(count), static_cast<char>(code & 255));
 }
 
-int strings_equal(const text_value& a, const text_value& b) { return a == b ? -1 : 0; }
+int strings_equal(const text_value& a, const text_value& b) {
+  return a == b ? -1 : 0;
+}
 
 // --- errors and ending -------------------------------------------------------------
 
-bool event_flag() { return state().event.load(std::memory_order_acquire); }
+bool event_flag() {
+  return state().event.load(std::memory_order_acquire);
+}
 
 text_value error_text(int error_number) {
   switch (error_number) {
-    case 2: return "Syntax error";
-    case 4: return "Out of DATA";
-    case 5: return "Illegal function call";
-    case 6: return "Overflow";
-    case 7: return "Out of memory";
-    case 11: return "Division by zero";
-    case 13: return "Type mismatch";
-    case 14: return "Out of string space";
+    case 2:
+      return "Syntax error";
+    case 4:
+      return "Out of DATA";
+    case 5:
+      return "Illegal function call";
+    case 6:
+      return "Overflow";
+    case 7:
+      return "Out of memory";
+    case 11:
+      return "Division by zero";
+    case 13:
+      return "Type mismatch";
+    case 14:
+      return "Out of string space";
     case 16:
-    case 17: return "Out of memory";
-    default: return "Unprintable error";
+    case 17:
+      return "Out of memory";
+    default:
+      return "Unprintable error";
   }
 }
 
@@ -354,8 +383,8 @@ void runtime_error(int error_number) {
   if (error_number <= 0) error_number = error_illegal_function_call;
   if (error_number == error_out_of_memory || error_number == error_out_of_memory_copy) {
     // Critical: there is no going on from here.
-    detail::ask_dialog({"Critical Error #" + std::to_string(error_number),
-                        error_text(error_number), false});
+    detail::ask_dialog(
+        {"Critical Error #" + std::to_string(error_number), error_text(error_number), false});
     request_close(1);
     end_program_thread();
   }
@@ -404,6 +433,8 @@ void end_program_thread() {
   throw detail::program_stopped{};
 }
 
-std::atomic<std::uint8_t>& close_request() { return state().close_request; }
+std::atomic<std::uint8_t>& close_request() {
+  return state().close_request;
+}
 
 }  // namespace screen

@@ -51,8 +51,8 @@ text_value input_chars(int count, int file_number = 0, bool file_given = false);
 void input_values(single_value& value, bool newline);
 
 // --- data and mathematics --------------------------------------------------
-long double read_data_number(const text_value& data, std::int32_t& data_offset,
-                             std::int32_t length, value_type type);
+long double read_data_number(const text_value& data, std::int32_t& data_offset, std::int32_t length,
+                             value_type type);
 long double natural_log(double x);
 long double exponential(double x);
 long double raise_to_power(long double base, long double exponent);

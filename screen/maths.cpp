@@ -84,8 +84,8 @@ bool parse_decimal(std::string_view item, double& out) {
 
 }  // namespace
 
-long double read_data_number(const text_value& data, std::int32_t& data_offset,
-                             std::int32_t length, value_type /*type*/) {
+long double read_data_number(const text_value& data, std::int32_t& data_offset, std::int32_t length,
+                             value_type /*type*/) {
   if (detail::error_pending()) return 0;
   const std::int32_t end = std::min<std::int32_t>(length, static_cast<std::int32_t>(data.size()));
   if (data_offset < 0 || data_offset >= end) {
@@ -96,7 +96,8 @@ long double read_data_number(const text_value& data, std::int32_t& data_offset,
   if (comma == std::string::npos || comma > static_cast<std::size_t>(end)) {
     comma = static_cast<std::size_t>(end);
   }
-  const std::string_view item(data.data() + data_offset, comma - static_cast<std::size_t>(data_offset));
+  const std::string_view item(data.data() + data_offset,
+                              comma - static_cast<std::size_t>(data_offset));
   double value = 0;
   if (!parse_decimal(item, value)) {
     runtime_error(error_syntax);
@@ -156,6 +157,8 @@ long double raise_to_power(long double base, long double exponent) {
   return std::pow(base, exponent);
 }
 
-long double floor_value(double x) { return std::floor(static_cast<long double>(x)); }
+long double floor_value(double x) {
+  return std::floor(static_cast<long double>(x));
+}
 
 }  // namespace screen

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -15,11 +16,17 @@ std::condition_variable exit_cv;
 std::optional<int> exit_seen;
 
 constexpr auto settle_timeout = std::chrono::seconds(10);
+
+// The layer is one per process: a second live session would reset it under the first.
+std::atomic<bool> session_alive{false};
 }  // namespace
 
 headless_session::headless_session() : headless_session([] { calculator::main_module(); }) {}
 
 headless_session::headless_session(std::function<void()> body) {
+  if (session_alive.exchange(true)) {
+    ADD_FAILURE() << "a second headless session was started while one is alive";
+  }
   screen::reset_layer("/usr/local/bin/drovlan");
   calculator::reset_variables();
   {
@@ -45,6 +52,7 @@ headless_session::~headless_session() {
   program_.join();
   screen::request_window_close();
   keeper_.join();
+  session_alive = false;
 }
 
 screen::program_state headless_session::settle() {
@@ -84,7 +92,9 @@ int headless_session::type_ahead(std::string_view keys) {
   return lost;
 }
 
-std::string headless_session::row(int r) const { return screen::snapshot_screen().grid.row_text(r); }
+std::string headless_session::row(int r) const {
+  return screen::snapshot_screen().grid.row_text(r);
+}
 
 std::string headless_session::cells(int r, int c, int n) const {
   return row(r).substr(static_cast<std::size_t>(c - 1), static_cast<std::size_t>(n));
@@ -94,12 +104,18 @@ std::uint8_t headless_session::attribute(int r, int c) const {
   return screen::snapshot_screen().grid.at(r, c).attribute;
 }
 
-int headless_session::cursor_row() const { return screen::snapshot_screen().grid.row(); }
-int headless_session::cursor_column() const { return screen::snapshot_screen().grid.column(); }
+int headless_session::cursor_row() const {
+  return screen::snapshot_screen().grid.row();
+}
+int headless_session::cursor_column() const {
+  return screen::snapshot_screen().grid.column();
+}
 bool headless_session::wrap_pending() const {
   return screen::snapshot_screen().grid.wrap_pending();
 }
-std::string headless_session::title() const { return screen::window_title(); }
+std::string headless_session::title() const {
+  return screen::window_title();
+}
 
 std::string headless_session::dump() const {
   const auto view = screen::snapshot_screen();

@@ -33,7 +33,7 @@ class headless_session {
   // Waits until the program blocks: waiting for a key, in a dialog, or finished.
   screen::program_state settle();
 
-  std::string row(int r) const;              // 80 characters
+  std::string row(int r) const;                  // 80 characters
   std::string cells(int r, int c, int n) const;  // n characters from column c
   std::uint8_t attribute(int r, int c) const;
   int cursor_row() const;

@@ -67,7 +67,8 @@ TEST(Errors, EachFailingStatementShowsItsOwnDialog) {
   });
   for (int statement = 38; statement < 41; ++statement) {
     ASSERT_EQ(s.settle(), program_state::in_dialog);
-    EXPECT_EQ(s.dialog()->text, "Line: " + std::to_string(statement) + " (in main module)\nOverflow\nContinue?");
+    EXPECT_EQ(s.dialog()->text,
+              "Line: " + std::to_string(statement) + " (in main module)\nOverflow\nContinue?");
     s.answer(true);
   }
   EXPECT_EQ(s.settle(), program_state::waiting_for_key);

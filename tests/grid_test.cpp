@@ -1,8 +1,9 @@
 // Printing, wrapping and scrolling on the character grid.
+#include "screen/grid.h"
+
 #include <gtest/gtest.h>
 
 #include "screen/frontend.h"
-#include "screen/grid.h"
 #include "screen/layer.h"
 
 namespace {
@@ -17,7 +18,7 @@ std::string trimmed(const text_grid& g, int row) {
 
 struct print_case {
   const char* name;
-  int row, column;      // where printing starts
+  int row, column;  // where printing starts
   std::string text;
   bool newline;
   int end_row, end_column;
@@ -47,12 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
         print_case{"runs past column 80", 3, 78, "abcde", false, 4, 3, false},
         print_case{"empty text with newline", 3, 5, "", true, 4, 1, false},
         print_case{"carriage return", 3, 5, "ab\rcd", false, 4, 3, false},
-        print_case{"return as last byte with newline moves once", 3, 5, "ab\r", true, 4, 1,
-                   false},
+        print_case{"return as last byte with newline moves once", 3, 5, "ab\r", true, 4, 1, false},
         print_case{"line feed", 3, 5, "a\nb", false, 4, 2, false},
         print_case{"tab to next stop", 3, 2, "\tx", false, 3, 10, false},
         print_case{"tab from a stop", 3, 9, "\tx", false, 3, 18, false},
-        print_case{"home", 7, 7, "ab\x0b" "c", false, 1, 2, false},
+        print_case{"home", 7, 7,
+                   "ab\x0b"
+                   "c",
+                   false, 1, 2, false},
         print_case{"cursor moves", 7, 7, "\x1c\x1c\x1d\x1e\x1f\x1f", false, 8, 8, false},
         print_case{"cursor stops at the edges", 1, 1, "\x1d\x1e", false, 1, 1, false},
         print_case{"newline on row 24 scrolls", 24, 5, "x", true, 24, 1, false},
@@ -162,14 +165,14 @@ TEST_F(LayerTest, TabToColumnBothWays) {
     long long n;
     std::string expected;
   } cases[] = {
-      {1, 5, "    "},           {5, 5, ""},
-      {10, 5, "\r    "},        {1, 85, "    "},  // 85 mod 80
-      {3, 0, "\r"},             {3, -7, "\r"},
-      {1, 80, std::string(79, ' ')},
+      {1, 5, "    "},  {5, 5, ""},    {10, 5, "\r    "},
+      {1, 85, "    "},  // 85 mod 80
+      {3, 0, "\r"},    {3, -7, "\r"}, {1, 80, std::string(79, ' ')},
   };
   for (const auto& c : cases) {
     screen::locate_cursor(2, c.cursor_column);
-    EXPECT_EQ(screen::tab_to_column(c.n), c.expected) << "cursor " << c.cursor_column << ", n " << c.n;
+    EXPECT_EQ(screen::tab_to_column(c.n), c.expected)
+        << "cursor " << c.cursor_column << ", n " << c.n;
   }
 }
 
@@ -214,7 +217,8 @@ TEST_F(LayerTest, ColoursGiveTheirAttribute) {
   struct {
     int fg, bg;
     std::uint8_t attribute;
-  } cases[] = {{0, 7, 0x70}, {7, 0, 0x07}, {15, 1, 0x1F}, {16, 7, 0xF0}, {31, 15, 0xFF}, {20, 9, 0x94}};
+  } cases[] = {{0, 7, 0x70},  {7, 0, 0x07},   {15, 1, 0x1F},
+               {16, 7, 0xF0}, {31, 15, 0xFF}, {20, 9, 0x94}};
   for (const auto& c : cases) {
     screen::set_colour(c.fg, c.bg);
     screen::locate_cursor(1, 1);

@@ -59,8 +59,8 @@ TEST_F(MathsTest, RaiseToPower) {
   struct {
     long double base, exponent, expected;
   } cases[] = {
-      {0, 0, 1},     {5, 0, 1},         {1, 1e30L, 1},  {2, 10, 1024},   {-2, 3, -8},
-      {-2, 4, 16},   {-3, 1, -3},       {0.5L, 2, 0.25L}, {9, 0.5L, 3},  {2, -1, 0.5L},
+      {0, 0, 1},   {5, 0, 1},   {1, 1e30L, 1},    {2, 10, 1024}, {-2, 3, -8},
+      {-2, 4, 16}, {-3, 1, -3}, {0.5L, 2, 0.25L}, {9, 0.5L, 3},  {2, -1, 0.5L},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(screen::raise_to_power(c.base, c.exponent), c.expected)
@@ -101,10 +101,16 @@ TEST_F(MathsTest, ReadDataNumber) {
   const std::string data = "3.68,-.72486,5.6445E-4,0,1.2.3,4E39,1x,";
   const auto n = static_cast<std::int32_t>(data.size());
   std::int32_t at = 0;
-  EXPECT_EQ(static_cast<float>(screen::read_data_number(data, at, n, screen::value_type::single_precision)), 3.68f);
+  EXPECT_EQ(static_cast<float>(
+                screen::read_data_number(data, at, n, screen::value_type::single_precision)),
+            3.68f);
   EXPECT_EQ(at, 5);
-  EXPECT_EQ(static_cast<double>(screen::read_data_number(data, at, n, screen::value_type::single_precision)), -0.72486);
-  EXPECT_EQ(static_cast<double>(screen::read_data_number(data, at, n, screen::value_type::single_precision)), 5.6445E-4);
+  EXPECT_EQ(static_cast<double>(
+                screen::read_data_number(data, at, n, screen::value_type::single_precision)),
+            -0.72486);
+  EXPECT_EQ(static_cast<double>(
+                screen::read_data_number(data, at, n, screen::value_type::single_precision)),
+            5.6445E-4);
   EXPECT_EQ(screen::read_data_number(data, at, n, screen::value_type::single_precision), 0);
   EXPECT_EQ(pending(), 0);
   const std::int32_t malformed = at;
@@ -127,8 +133,11 @@ TEST_F(MathsTest, ReadDataNumberCountsSeventeenSignificantDigits) {
   const std::string data = "0.1000000000000000055511151231257827,123456789012345678901,";
   std::int32_t at = 0;
   const auto n = static_cast<std::int32_t>(data.size());
-  EXPECT_EQ(static_cast<double>(screen::read_data_number(data, at, n, screen::value_type::single_precision)), 0.1);
-  EXPECT_EQ(static_cast<double>(screen::read_data_number(data, at, n, screen::value_type::single_precision)),
+  EXPECT_EQ(static_cast<double>(
+                screen::read_data_number(data, at, n, screen::value_type::single_precision)),
+            0.1);
+  EXPECT_EQ(static_cast<double>(
+                screen::read_data_number(data, at, n, screen::value_type::single_precision)),
             123456789012345670000.0);
 }
 

@@ -1,10 +1,10 @@
 // The decimal text of single-precision numbers.
+#include "screen/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "screen/number_text.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
         number_case{12345678.0f, " 1.234568E+07"}, number_case{10000000.0f, " 1E+07"},
         // e - d = -8 stays fixed, -9 goes to exponent notation.
         number_case{1e-7f, " .0000001"}, number_case{1.5e-7f, " 1.5E-07"},
-        number_case{0.0123456f, " .0123456"}, number_case{0.01234567f, " 1.234567E-02"}, number_case{0.001234567f, " 1.234567E-03"},
+        number_case{0.0123456f, " .0123456"}, number_case{0.01234567f, " 1.234567E-02"},
+        number_case{0.001234567f, " 1.234567E-03"},
         // Rounding to 7 digits on the exact value: 62.1f is 62.099998..., 0.1f is 0.100000001...
         number_case{62.1f, " 62.1"}, number_case{1.0f / 3.0f, " .3333333"},
         number_case{2.0f / 3.0f, " .6666667"}, number_case{16777215.0f, " 1.677722E+07"},

@@ -21,8 +21,10 @@ std::vector<screen::key_press> parse_keys(std::string_view keys) {
         out.push_back(screen::key_press::character(static_cast<std::uint8_t>(name[5] & 0x1F)));
       } else {
         const auto it = named.find(name);
-        if (it == named.end()) ADD_FAILURE() << "unknown key name <" << name << ">";
-        else out.push_back(it->second);
+        if (it == named.end())
+          ADD_FAILURE() << "unknown key name <" << name << ">";
+        else
+          out.push_back(it->second);
       }
       i = close;
     } else {
@@ -51,9 +53,10 @@ void run_steps(headless_session& s, const std::vector<scenario_step>& steps) {
           << s.dump();
     }
     if (step.cursor_row != 0) {
-      EXPECT_EQ(s.cursor_row(), step.cursor_row) << "after typing \"" << typed << "\"\n" << s.dump();
-      EXPECT_EQ(s.cursor_column(), step.cursor_column)
-          << "after typing \"" << typed << "\"\n" << s.dump();
+      EXPECT_EQ(s.cursor_row(), step.cursor_row) << "after typing \"" << typed << "\"\n"
+                                                 << s.dump();
+      EXPECT_EQ(s.cursor_column(), step.cursor_column) << "after typing \"" << typed << "\"\n"
+                                                       << s.dump();
     }
   }
 }
