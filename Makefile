@@ -36,7 +36,7 @@ test-tsan: deps
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
 
 fuzz: build
-	cmake --build $(BUILD) --target fuzz_entry
+	cmake --build $(BUILD) --target fuzz_long
 
 bench: build
 	./$(BUILD)/benchmarks

@@ -1,40 +1,49 @@
-# The fuzz target of the numeric entry's rules. libFuzzer comes with clang,
-# so it is built by clang++ directly, apart from the g++ build.
+# Fuzz targets of the numeric entry's rules and of the number text. libFuzzer
+# comes with clang, so they are built by clang++ directly, apart from the g++ build.
 find_program(DROVLAN_FUZZ_CXX NAMES clang++ clang++-14)
 if(NOT DROVLAN_FUZZ_CXX)
-  message(STATUS "clang++ not found: the entry rules fuzz target is not built")
+  message(STATUS "clang++ not found: the fuzz targets are not built")
   return()
 endif()
 
-set(DROVLAN_FUZZ_SECONDS 600 CACHE STRING "Seconds that the fuzz_entry target fuzzes for")
+set(DROVLAN_FUZZ_SECONDS 600 CACHE STRING "Seconds that each fuzz target fuzzes for with make fuzz")
+set(fuzz_dir ${CMAKE_CURRENT_SOURCE_DIR}/fuzz)
+set(long_fuzz_runs)
 
-set(entry_fuzz_dir ${CMAKE_CURRENT_SOURCE_DIR}/fuzz)
-set(entry_fuzz_bin ${CMAKE_CURRENT_BINARY_DIR}/entry_rules_fuzz)
-set(entry_fuzz_sources ${entry_fuzz_dir}/entry_rules_fuzz.cpp ${PROJECT_SOURCE_DIR}/screen/entry_rules.cpp)
-add_custom_command(
-  OUTPUT ${entry_fuzz_bin}
-  COMMAND ${DROVLAN_FUZZ_CXX} -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined
-          -fno-sanitize-recover=all -I${PROJECT_SOURCE_DIR} ${entry_fuzz_sources} -o ${entry_fuzz_bin}
-  DEPENDS ${entry_fuzz_sources} ${PROJECT_SOURCE_DIR}/screen/entry_rules.h
-          ${PROJECT_SOURCE_DIR}/screen/types.h
-  COMMENT "Building the entry rules fuzz target with clang++"
-  VERBATIM)
-add_custom_target(entry_rules_fuzz ALL DEPENDS ${entry_fuzz_bin})
+# name: the target; sources: what it is built from; args: its run options;
+# runs: how many inputs the bounded run in every test run tries.
+function(add_fuzz_target name sources headers runs)
+  set(binary ${CMAKE_CURRENT_BINARY_DIR}/${name})
+  add_custom_command(
+    OUTPUT ${binary}
+    COMMAND ${DROVLAN_FUZZ_CXX} -std=c++20 -O1 -g -Wall -Wextra -fsanitize=fuzzer,address,undefined
+            -fno-sanitize-recover=all -I${PROJECT_SOURCE_DIR} ${sources} -o ${binary}
+    DEPENDS ${sources} ${headers} ${PROJECT_SOURCE_DIR}/screen/types.h
+    COMMENT "Building the ${name} fuzz target with clang++"
+    VERBATIM)
+  add_custom_target(${name} ALL DEPENDS ${binary})
+  # New inputs go to the build folder's corpus; the starting inputs in the source tree stay.
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME ${name} COMMAND ${binary} -runs=${runs} -seed=1 ${corpus} ${ARGN})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
+  add_custom_target(
+    ${name}_long
+    COMMAND ${binary} -max_total_time=${DROVLAN_FUZZ_SECONDS} ${corpus} ${ARGN}
+    DEPENDS ${name}
+    USES_TERMINAL
+    VERBATIM)
+endfunction()
 
-# New inputs go to the build folder's corpus; the starting inputs in the source tree stay as they are.
-set(entry_fuzz_corpus ${CMAKE_CURRENT_BINARY_DIR}/entry_fuzz_corpus)
-file(MAKE_DIRECTORY ${entry_fuzz_corpus})
-set(entry_fuzz_args -max_len=96 -dict=${entry_fuzz_dir}/entry.dict ${entry_fuzz_corpus}
-                    ${entry_fuzz_dir}/corpus)
+add_fuzz_target(
+  entry_rules_fuzz "${fuzz_dir}/entry_rules_fuzz.cpp;${PROJECT_SOURCE_DIR}/screen/entry_rules.cpp"
+  ${PROJECT_SOURCE_DIR}/screen/entry_rules.h 200000 -max_len=96 -dict=${fuzz_dir}/entry.dict
+  ${fuzz_dir}/corpus)
+add_fuzz_target(
+  number_text_fuzz
+  "${fuzz_dir}/number_text_fuzz.cpp;${PROJECT_SOURCE_DIR}/screen/number_text.cpp;${PROJECT_SOURCE_DIR}/screen/entry_rules.cpp"
+  ${PROJECT_SOURCE_DIR}/screen/number_text.h 200000 -max_len=64)
 
-# A short, bounded run with every test run.
-add_test(NAME entry_rules_fuzz COMMAND ${entry_fuzz_bin} -runs=200000 -seed=1 ${entry_fuzz_args})
-set_tests_properties(entry_rules_fuzz PROPERTIES TIMEOUT 300)
-
-# A long run on demand: cmake --build <build> --target fuzz_entry
-add_custom_target(
-  fuzz_entry
-  COMMAND ${entry_fuzz_bin} -max_total_time=${DROVLAN_FUZZ_SECONDS} -jobs=1 ${entry_fuzz_args}
-  DEPENDS entry_rules_fuzz
-  USES_TERMINAL
-  VERBATIM)
+# The long runs, one after the other: cmake --build <build> --target fuzz_long
+add_custom_target(fuzz_long)
+add_dependencies(fuzz_long entry_rules_fuzz_long number_text_fuzz_long)
