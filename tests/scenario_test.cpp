@@ -11,6 +11,7 @@ using drivertest::headless_session;
 using drivertest::result_line;
 using drivertest::run_steps;
 using drivertest::scenario_step;
+using screen::single_value;
 
 const std::string heading = at_column(20, "THEORETICAL COVERAGE CONTOURS FOR FM");
 const std::string menu = at_column(15, "change: <H>eight, <P>ower, <D>bu, <Q>uit");
@@ -174,6 +175,38 @@ TEST(Scenario, LongEntriesRunOnToTheNextRow) {
     s.type("\r");
     // The next prompt or the results follow, and what ran on stays on the screen.
     EXPECT_EQ(drivertest::right_trimmed(s.row(c.row + 1)), run_on) << s.dump();
+  }
+}
+
+// Where each prompt leaves the cursor, seen by a program that asks once and
+// then waits for a key: the row below the entry, or two below for the contour.
+TEST(Scenario, LongEntriesLeaveTheCursorBelowThem) {
+  using prompt = void (*)(single_value&);
+  struct {
+    const char* what;
+    prompt ask;
+    std::string entry;
+    int row, column;
+  } cases[] = {
+      {"height of 44 characters", calculator::ask_antenna_height, "0." + std::string(42, '0'), 11,
+       1},
+      {"height of 45 characters", calculator::ask_antenna_height,
+       "0." + std::string(41, '0') + "12", 12, 1},
+      {"power of 55 characters", calculator::ask_power, "&B1" + std::string(52, '0'), 13, 1},
+      {"power of 56 characters", calculator::ask_power, "&B1" + std::string(53, '0'), 14, 1},
+      {"contour of 18 characters", calculator::ask_contour_level, std::string(18, '1'), 16, 1},
+      {"contour of 19 characters", calculator::ask_contour_level, std::string(19, '1'), 17, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    headless_session s([ask = c.ask] {
+      single_value value = 0;
+      ask(value);
+      screen::input_chars(1);
+    });
+    s.type(c.entry + "\r");
+    EXPECT_EQ(s.cursor_row(), c.row) << s.dump();
+    EXPECT_EQ(s.cursor_column(), c.column) << s.dump();
   }
 }
 

@@ -50,7 +50,8 @@ void check(float x) {
   const float want = rounded_to_7_digits(x);
   const float got = read_back(x, text);
   // Minus zero reads back as plain zero: its text has no sign.
-  if (std::bit_cast<std::uint32_t>(got) != std::bit_cast<std::uint32_t>(want) && !(got == 0 && want == 0)) {
+  if (std::bit_cast<std::uint32_t>(got) != std::bit_cast<std::uint32_t>(want) &&
+      !(got == 0 && want == 0)) {
     fail(x, text, "does not read back as the value to 7 digits", got, want);
   }
   if (std::bit_cast<std::uint32_t>(read_back(want, screen::single_to_string(want))) !=
