@@ -2,7 +2,7 @@
 # error. The window manager's close request, Alt+F4 and SIGINT also end it
 # within 200 ms of the request at each prompt, at the menu and with the error
 # dialog open.
-#   exits.sh close | alt-f4 | sigint | sigterm | keys
+#   exits.sh close | alt-f4 | sigint | sigterm | keys | yes-chain
 source "$(dirname "$0")/lib.sh"
 
 way=${1:?which way out}
@@ -109,6 +109,42 @@ case $way in
       expect_clean_exit "q after Y in the dialog"
       echo "Y at the error dialog: went on to the result line and the menu; q then ended it"
     fi
+    ;;
+  yes-chain)
+    # 100 ft, 10^30 kW: each preset but the last overflows, so every showing
+    # of the results brings four dialogs one after another. Y to each, many
+    # times over: a Yes must never count as No for the dialog that follows.
+    rounds=12
+    keys 100 Return 1E30 Return -1 Return
+    first=("${KEYS[@]}")
+    reference chain-menu "${first[@]}" y y y y
+    [[ $REF_STATE == waiting ]] || fail "reference chain-menu: state $REF_STATE, expected waiting"
+    start_drovlan
+    find_main_window || finish
+    type_keys "${first[@]}"
+    # new_dialog: waits up to 5 s for a dialog window other than the last one.
+    new_dialog() {
+      local deadline=$(($(now_us) + 5000000))
+      while (($(now_us) < deadline)); do
+        wait_window "^${dialog_caption}\$" 1 && [[ $WIN != "$last" ]] && last=$WIN && return 0
+        program_alive || return 1
+      done
+      return 1
+    }
+    answered=0 last=""
+    while ((answered < rounds * 4)) && new_dialog; do
+      type_keys y
+      answered=$((answered + 1))
+      # At the menu: the results, and their dialogs, once more.
+      ((answered % 4 == 0 && answered < rounds * 4)) && type_keys Return
+    done
+    echo "answered $answered dialogs with Y"
+    program_alive || fail "the program ended after $answered dialogs answered Y (exit: $(<"$RUN.exit"))"
+    ((answered == rounds * 4)) || fail "only $answered of $((rounds * 4)) dialogs came up"
+    wait_screen chain-menu
+    type_keys q
+    wait_exit 10 || fail "q after the dialogs: the program did not end"
+    expect_clean_exit "q after the dialogs"
     ;;
   *)
     echo "unknown way out $way"
