@@ -19,7 +19,8 @@ build: configure
 run: build
 	./$(BUILD)/drovlan
 
-# Every test in the plain build, then the headless suites again under the sanitizers.
+# Every test in the plain build (the window tests each on an Xvfb of their own), then
+# the headless suites again under the sanitizers, and a window session under TSan.
 test: test-plain test-asan test-tsan
 
 test-plain: build
@@ -34,6 +35,7 @@ test-tsan: deps
 	@cmake -S . -B $(BUILD)-tsan -DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
+	cd $(BUILD)-tsan && ctest --output-on-failure -L window-tsan
 
 fuzz: build
 	cmake --build $(BUILD) --target fuzz_entry

@@ -41,3 +41,9 @@ endforeach()
 add_window_test(window_no_display no_display.sh)
 add_window_test(window_dialog_chain exits.sh ARGS yes-chain)
 add_window_test(window_flood flood.sh)
+# Also run by the ThreadSanitizer build (label window-tsan). llvmpipe, the
+# software renderer under Xvfb, would hand the drawing to worker threads that
+# synchronise in ways ThreadSanitizer cannot see, and every report would come
+# from inside it; drawn on the calling thread, every thread left is ours or the
+# window library's.
+add_window_test(window_smoke smoke.sh LABELS window-tsan ENVIRONMENT LP_NUM_THREADS=0)
