@@ -47,6 +47,11 @@ for row in "${cases[@]}"; do
     fail "typed $typed: the probe read \"$PROBE_REPLY\", expected \"keys${expected:+ $expected}\""
 done
 
+# Ctrl+Num Lock stands in for Pause: the next key resumes and is not queued.
+type_keys ctrl+Num_Lock a b x
+probe_say keys
+[[ $PROBE_REPLY == "keys 98" ]] || fail "typed ctrl+Num_Lock a b: the probe read \"$PROBE_REPLY\", expected \"keys 98\""
+
 # Sixteen keys while nothing reads: the first fifteen wait, the sixteenth is lost.
 letters=(a b c d e f g h i j k l m n o p)
 type_keys "${letters[@]}"
