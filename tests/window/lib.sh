@@ -32,10 +32,13 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Ends the processes this test started, by their ids.
+# Ends the processes this test started, by their ids; the X servers last and
+# gently, so that they take their sockets with them.
+xvfb_pids=()
 cleanup() {
   local pid
   for pid in "${own_pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+  for pid in "${xvfb_pids[@]}"; do kill -TERM "$pid" 2>/dev/null; done
   wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -55,20 +58,31 @@ ms_between() { echo $(((${2/./} - ${1/./}) / 1000)); }
 
 # --- the X server -------------------------------------------------------------------
 
-# start_xvfb [XVFB_ARGS...]: a server on a free display; exports DISPLAY.
+# start_xvfb [XVFB_ARGS...]: a server on a free display, answering; exports DISPLAY.
 start_xvfb() {
-  local file=$WORK/display i
-  : >"$file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "$@" 3>"$file" 2>"$WORK/xvfb.log" &
-  XVFB_PID=$!
-  own_pids+=("$XVFB_PID")
-  for ((i = 0; i < 500; i++)); do
-    if [[ $(<"$file") =~ ^[0-9]+ ]]; then
-      export DISPLAY=:${BASH_REMATCH[0]}
-      return 0
+  local file=$WORK/display attempt i number
+  for attempt in 1 2 3; do
+    : >"$file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "$@" 3>"$file" 2>>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    xvfb_pids+=("$XVFB_PID")
+    # The number is there once its line is complete.
+    number=""
+    for ((i = 0; i < 500; i++)); do
+      IFS= read -r number <"$file" && break
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.02
+    done
+    if [[ $number =~ ^[0-9]+$ ]]; then
+      export DISPLAY=:$number
+      for ((i = 0; i < 100; i++)); do
+        "$XTOOL" windows >/dev/null 2>&1 && return 0
+        sleep 0.02
+      done
+      echo "Xvfb on $DISPLAY does not answer; starting another"
     fi
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    sleep 0.02
+    kill -TERM "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
   done
   echo "Xvfb did not start:"
   cat "$WORK/xvfb.log"
