@@ -20,6 +20,8 @@ target_include_directories(window_xtool PRIVATE ${X11_INCLUDE_DIR})
 target_link_libraries(window_xtool PRIVATE ${X11_LIBRARIES})
 
 # add_window_test(NAME SCRIPT [ARGS...] [LABELS label...] [ENVIRONMENT var=value...])
+# Two processors each: a server, the program and its renderer share them, and
+# the tests that time an ending want the machine not overbooked.
 function(add_window_test name script)
   cmake_parse_arguments(PARSE_ARGV 2 opt "" "" "ARGS;LABELS;ENVIRONMENT")
   add_test(NAME ${name} COMMAND bash ${window_test_dir}/${script} ${opt_ARGS})
@@ -27,6 +29,7 @@ function(add_window_test name script)
     ${name}
     PROPERTIES LABELS "window;${opt_LABELS}"
                TIMEOUT 300
+               PROCESSORS 2
                ENVIRONMENT
                "DROVLAN=$<TARGET_FILE:drovlan>;REFERENCE=$<TARGET_FILE:window_reference>;KEY_PROBE=$<TARGET_FILE:window_key_probe>;XTOOL=$<TARGET_FILE:window_xtool>;ARTIFACTS=${CMAKE_CURRENT_BINARY_DIR}/window-artifacts/${name};${opt_ENVIRONMENT}"
   )

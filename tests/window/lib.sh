@@ -63,7 +63,8 @@ start_xvfb() {
   local file=$WORK/display attempt i number
   for attempt in 1 2 3; do
     : >"$file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp "$@" 3>"$file" 2>>"$WORK/xvfb.log" &
+    # -noreset: a server that resets after its last client refuses the next one meanwhile.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "$@" 3>"$file" 2>>"$WORK/xvfb.log" &
     XVFB_PID=$!
     xvfb_pids+=("$XVFB_PID")
     # The number is there once its line is complete.
