@@ -19,7 +19,9 @@ build: configure
 run: build
 	./$(BUILD)/drovlan
 
-# Every test in the plain build, then the headless suites again under the sanitizers.
+# Every test in the plain build (the window tests each on an Xvfb of their own), then
+# the headless suites again under the sanitizers: the window tests too under ASan,
+# one window session under TSan.
 test: test-plain test-asan test-tsan
 
 test-plain: build
@@ -29,11 +31,13 @@ test-asan: deps
 	@cmake -S . -B $(BUILD)-asan -DDROVLAN_SANITIZE=address -DDROVLAN_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
+	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS) -L window
 
 test-tsan: deps
 	@cmake -S . -B $(BUILD)-tsan -DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)
 	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
+	cd $(BUILD)-tsan && ctest --output-on-failure -L window-tsan
 
 fuzz: build
 	cmake --build $(BUILD) --target fuzz_long

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config clang clang-format clang-tidy libclang-rt-14-dev
-  freeglut3-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri
+  freeglut3-dev libglew-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick xterm
   unifont valgrind

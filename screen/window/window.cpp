@@ -351,7 +351,10 @@ void on_dialog_mouse(int button, int state, int x, int y) {
 void on_dialog_close() {
   // Closed by the window manager: freeglut destroys the window itself. A Yes/No
   // box closed this way counts as No, the one-button box as its button.
-  if (dialog.window == 0) return;
+  // freeglut also calls this for a box that we destroyed ourselves, as late as
+  // the end of the loop pass, when the next box may already be open: only the
+  // open box's own window answers it.
+  if (dialog.window == 0 || glutGetWindow() != dialog.window) return;
   dialog.window = 0;
   answer_dialog(!dialog.request.yes_no);
 }

@@ -1,0 +1,74 @@
+# Keys typed in the real window reach the layer's queue with the PC's codes:
+# a character key as its byte, a key without one as 0 and its scan code, a
+# modifier alone as nothing; the queue keeps 15 keys and loses the 16th.
+source "$(dirname "$0")/lib.sh"
+
+start_xvfb
+start_probe
+find_main_window || finish
+
+# xdotool keys | what the probe reads (each key before the closing "x")
+cases=(
+  "Return|13"
+  "Escape|27"
+  "BackSpace|8"
+  "Tab|9"
+  "ctrl+h|8"
+  "ctrl+p|16"
+  "ctrl+d|4"
+  "ctrl+q|17"
+  "a A 7 space minus period|97 65 55 32 45 46"
+  "Up|0/72"
+  "Down|0/80"
+  "Left|0/75"
+  "Right|0/77"
+  "Home|0/71"
+  "End|0/79"
+  "Prior|0/73"
+  "Next|0/81"
+  "Insert|0/82"
+  "Delete|0/83"
+  "F1 F2 F3 F4 F5|0/59 0/60 0/61 0/62 0/63"
+  "F6 F7 F8 F9 F10|0/64 0/65 0/66 0/67 0/68"
+  "F11|0/133"
+  "F12|0/134"
+  "Shift_L|"
+  "Shift_R|"
+  "Control_L|"
+  "Control_R|"
+  "Alt_L|"
+)
+for row in "${cases[@]}"; do
+  IFS='|' read -r typed expected <<<"$row"
+  read -ra names <<<"$typed"
+  type_keys "${names[@]}" x
+  probe_say keys || continue
+  [[ $PROBE_REPLY == "keys${expected:+ $expected}" ]] ||
+    fail "typed $typed: the probe read \"$PROBE_REPLY\", expected \"keys${expected:+ $expected}\""
+done
+
+# Ctrl+Num Lock stands in for Pause: the next key resumes and is not queued.
+type_keys ctrl+Num_Lock a b x
+probe_say keys
+[[ $PROBE_REPLY == "keys 98" ]] || fail "typed ctrl+Num_Lock a b: the probe read \"$PROBE_REPLY\", expected \"keys 98\""
+
+# Sixteen keys while nothing reads: the first fifteen wait, the sixteenth is lost.
+letters=(a b c d e f g h i j k l m n o p)
+type_keys "${letters[@]}"
+deadline=$(($(now_us) + 5000000))
+while probe_say count && [[ $PROBE_REPLY != "count 15" ]] && (($(now_us) < deadline)); do
+  sleep 0.02
+done
+sleep 0.3 # room for a late sixteenth key to show up
+probe_say drain
+expected="drain 97 98 99 100 101 102 103 104 105 106 107 108 109 110 111"
+[[ $PROBE_REPLY == "$expected" ]] ||
+  fail "typed sixteen keys ${letters[*]}: the probe read \"$PROBE_REPLY\", expected \"$expected\""
+# The queue takes keys again once read.
+type_keys z x
+probe_say keys
+[[ $PROBE_REPLY == "keys 122" ]] || fail "typed z after the full queue: the probe read \"$PROBE_REPLY\""
+
+stop_probe
+expect_clean_exit "key probe"
+finish

@@ -1,0 +1,104 @@
+// Small X requests the window tests need and xdotool does not make:
+//   xtool windows      the viewable top-level windows, bottom first: "0xID<TAB>name"
+//   xtool close ID     the window manager's close request (WM_DELETE_WINDOW)
+//   xtool watch        prints "ready", then "created 0xID" for every top-level
+//                      window created, until its standard input closes
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int usage() {
+  std::fprintf(stderr, "usage: xtool windows | close WINDOW | watch\n");
+  return 2;
+}
+
+std::string window_name(Display* d, Window w) {
+  XTextProperty prop{};
+  if (XGetWMName(d, w, &prop) == 0 || prop.value == nullptr) return {};
+  std::string name(reinterpret_cast<const char*>(prop.value), prop.nitems);
+  XFree(prop.value);
+  return name;
+}
+
+int list_windows(Display* d) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count) == 0) return 1;
+  for (unsigned i = 0; i < count; ++i) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(d, children[i], &attributes) == 0) continue;
+    if (attributes.map_state != IsViewable) continue;
+    std::printf("0x%lx\t%s\n", children[i], window_name(d, children[i]).c_str());
+  }
+  if (children != nullptr) XFree(children);
+  return 0;
+}
+
+int send_close(Display* d, Window w) {
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = w;
+  event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, w, False, NoEventMask, &event);
+  XSync(d, False);
+  return 0;
+}
+
+int watch(Display* d) {
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  XSync(d, False);
+  std::printf("ready\n");
+  std::fflush(stdout);
+  pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+  for (;;) {
+    while (XPending(d) > 0) {
+      XEvent event;
+      XNextEvent(d, &event);
+      if (event.type == CreateNotify) {
+        std::printf("created 0x%lx\n", event.xcreatewindow.window);
+        std::fflush(stdout);
+      }
+    }
+    if (poll(fds, 2, -1) < 0) return 1;
+    if (fds[1].revents != 0) {
+      char buffer[64];
+      if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0) return 0;
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  Display* d = XOpenDisplay(nullptr);
+  if (d == nullptr) {
+    std::fprintf(stderr, "xtool: cannot open display\n");
+    return 1;
+  }
+  const std::string command = argv[1];
+  int rc = 0;
+  if (command == "windows" && argc == 2) {
+    rc = list_windows(d);
+  } else if (command == "close" && argc == 3) {
+    rc = send_close(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+  } else if (command == "watch" && argc == 2) {
+    rc = watch(d);
+  } else {
+    rc = usage();
+  }
+  XCloseDisplay(d);
+  return rc;
+}
