@@ -91,4 +91,38 @@ TEST(Render, CursorIsAnUnderlineAtTheCursorCellWhileShownAndInPhase) {
   EXPECT_EQ(differing, 16u);
 }
 
+// Every character in every attribute somewhere on the screen, the cursor on a
+// blinking cell: each pixel as the cell-by-cell definition gives it.
+TEST(Render, WholeScreenMatchesTheCellDefinitionInEveryPhase) {
+  text_grid grid;
+  for (int r = 1; r <= 25; ++r) {
+    for (int c = 1; c <= 80; ++c) {
+      const int i = (r - 1) * 80 + (c - 1);
+      grid.at(r, c) = {static_cast<std::uint8_t>(i % 256),
+                       static_cast<std::uint8_t>((i * 7) % 256)};
+    }
+  }
+  grid.locate(12, 41);
+  grid.at(12, 41).attribute = 0x9E;
+  for (const bool cursor_phase : {false, true}) {
+    for (const bool blink_phase : {false, true}) {
+      std::vector<std::uint32_t> image(frame_pixels);
+      EXPECT_TRUE(screen::render_frame(grid, true, cursor_phase, blink_phase, image.data()));
+      for (int r = 1; r <= 25; ++r) {
+        for (int c = 1; c <= 80; ++c) {
+          const screen::screen_cell cell = grid.at(r, c);
+          const bool shown = !(cell.attribute & 0x80) || blink_phase;
+          screen::glyph_rows rows =
+              shown ? screen::cp437_glyphs[cell.character] : screen::cp437_glyphs[' '];
+          if (cursor_phase && r == 12 && c == 41) rows[14] = rows[15] = 0xFF;
+          SCOPED_TRACE(testing::Message()
+                       << "cursor phase " << cursor_phase << ", blink phase " << blink_phase);
+          expect_cell(image, r, c, rows, text_palette[cell.attribute & 15],
+                      text_palette[(cell.attribute >> 4) & 7]);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
