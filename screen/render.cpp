@@ -93,6 +93,20 @@ bool render_frame(const text_grid& grid, bool cursor_visible, bool cursor_phase,
   return phased;
 }
 
+frame_phases phases_at(std::int64_t ms) {
+  return {(ms / cursor_half_period_ms) % 2 == 0, (ms / blink_half_period_ms) % 2 == 0};
+}
+
+std::int64_t ms_to_next_phase_change(std::int64_t ms) {
+  return std::min(cursor_half_period_ms - ms % cursor_half_period_ms,
+                  blink_half_period_ms - ms % blink_half_period_ms);
+}
+
+bool needs_new_frame(const drawn_frame* last, std::uint64_t generation, frame_phases now) {
+  if (last == nullptr || last->generation != generation) return true;
+  return last->phased && last->phases != now;
+}
+
 void pixel_image::fill_rect(int x, int y, int w, int h, std::uint32_t colour) const {
   const int x0 = std::max(x, 0), x1 = std::min(x + w, width);
   const int y0 = std::max(y, 0), y1 = std::min(y + h, height);
