@@ -22,8 +22,9 @@ namespace screen::detail {
 struct program_stopped {};
 
 // How long a waiting thread sleeps at most before it looks again unasked. Every
-// change it waits for wakes it at once, so this is only a backstop.
-inline constexpr std::chrono::milliseconds idle_recheck{1000};
+// change it waits for wakes it at once, so this is only a backstop, and long
+// enough that an idle program costs no measurable time.
+inline constexpr std::chrono::milliseconds idle_recheck{60'000};
 
 // Rung by whatever may end the program; the housekeeping thread waits on it. A
 // POSIX semaphore because ringing it is safe in a signal handler.

@@ -33,9 +33,9 @@ namespace {
 
 using steady = std::chrono::steady_clock;
 
-// A waiting thread looks again unasked after this long; every change it waits
-// for wakes it at once, so this is only a backstop.
-constexpr auto idle_recheck = std::chrono::seconds(1);
+// The render thread looks again unasked after this long; every change wakes it
+// at once, so this is only a backstop.
+constexpr auto idle_recheck = std::chrono::seconds(60);
 
 std::string program_name = "drovlan";
 
