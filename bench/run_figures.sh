@@ -168,6 +168,7 @@ say "== start-up, $startup_runs runs each"
 : >"$work/app_start"
 : >"$work/term_start"
 : >"$work/base_start"
+: >"$work/textured_start"
 for _ in $(seq "$startup_runs"); do
   "$probe" startup "$title" "${heading[@]}" "$black" "$grey" -- "$app" >>"$work/app_start" \
     2>>"$work/app.log"
@@ -175,6 +176,8 @@ for _ in $(seq "$startup_runs"); do
     >>"$work/term_start" 2>/dev/null
   "$probe" startup baseline 100 100 16 16 A8A8A8 A8A8A8 -- "$baseline" >>"$work/base_start" \
     2>/dev/null
+  "$probe" startup "textured baseline" 100 100 16 16 "$grey" "$grey" -- "$baseline" --textured \
+    >>"$work/textured_start" 2>/dev/null
 done
 
 # --- the table ----------------------------------------------------------------------
@@ -189,6 +192,7 @@ term_lat_max=$(worst "$work/term_latency")
 app_start=$(median "$work/app_start")
 term_start=$(median "$work/term_start")
 base_start=$(median "$work/base_start")
+textured_start=$(median "$work/textured_start")
 mb() { awk -v k="$1" 'BEGIN {printf "%.1f", k / 1024}'; }
 
 cpu_model=$(awk -F': ' '/^model name/ {print $2; exit}' /proc/cpuinfo)
@@ -215,6 +219,7 @@ os_name=$(. /etc/os-release && echo "$PRETTY_NAME")
   row "start-up, median of $startup_runs" "$app_start ms" "xterm $term_start ms" \
     "no slower than xterm" "$(verdict "$app_start <= $term_start")"
   row "  freeglut clear-only window" "" "$base_start ms" "(what GL itself takes)" ""
+  row "  freeglut textured quad" "" "$textured_start ms" "(the same drawing alone)" ""
   row "frame render (80x25 cells)" "$(awk -v n="$render_ns" 'BEGIN {printf "%.1f", n / 1000}') us" \
     "memcpy $(awk -v n="$copy_ns" 'BEGIN {printf "%.1f", n / 1000}') us" "at most 2x memcpy" \
     "$(verdict "$render_ns <= 2 * $copy_ns")"

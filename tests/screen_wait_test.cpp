@@ -36,9 +36,8 @@ TEST(ScreenWait, EachChangeWakesTheWaiter) {
     const std::uint64_t screen_seen = screen::screen_generation();
     const std::uint64_t title_seen = screen::title_generation();
     const auto start = clock_type::now();
-    std::thread waiter([&] {
-      screen::wait_for_screen_change(screen_seen, title_seen, start + deadline_after);
-    });
+    std::thread waiter(
+        [&] { screen::wait_for_screen_change(screen_seen, title_seen, start + deadline_after); });
     // Most often the waiter is asleep by now; a change made before it sleeps
     // must be seen all the same.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
