@@ -42,8 +42,10 @@ test-tsan: deps
 fuzz: build
 	cmake --build $(BUILD) --target fuzz_long
 
+# Every benchmark, then the real window's figures beside their references, on
+# an Xvfb of its own; ends with a table (also left in $(BUILD)/bench-figures.md).
 bench: build
-	./$(BUILD)/benchmarks
+	bash bench/run_figures.sh $(BUILD)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -70,8 +70,8 @@ void input_values(single_value& value, bool newline) {
     }
     const text_value key = read_key();
     if (key.empty()) {
-      // Woken at once by a key or the stop request, else after one poll period.
-      detail::wait_for_key(10ms);
+      // Woken at once by a key or the stop request.
+      detail::wait_for_key(detail::idle_recheck);
       continue;
     }
     if (key.size() > 1) continue;  // arrows, function keys: no character

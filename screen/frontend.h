@@ -27,8 +27,8 @@ std::string program_file_name(const std::string& command_word);
 std::thread program_thread_entry(void (*main_procedure)());
 std::thread start_program_thread(std::function<void()> body);
 
-// Looks about every 16 ms for a close request or a closed window; then stops
-// the program, waits for its thread (and the render thread, if registered) to
+// Wakes at once for a close request or a closed window; then stops the
+// program, waits for its thread (and the render thread, if registered) to
 // acknowledge, and calls `end_process` with the exit code.
 std::thread housekeeping_thread(std::function<void(int)> end_process);
 
@@ -40,6 +40,10 @@ struct screen_view {
 };
 screen_view snapshot_screen();
 std::uint64_t screen_generation();
+// Blocks until the screen or the title differs from the generations seen, the
+// stop request is set, or `deadline` passes.
+void wait_for_screen_change(std::uint64_t screen_seen, std::uint64_t title_seen,
+                            std::chrono::steady_clock::time_point deadline);
 
 // The kept title, "Untitled" until the program sets one; generation counts changes.
 std::string window_title();

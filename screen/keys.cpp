@@ -24,8 +24,9 @@ text_value input_chars(int count, int /*file_number*/, bool /*file_given*/) {
       continue;
     }
     line_hook(0, 0, 0);
-    // Woken at once by a key or the stop request, else after one poll period.
-    detail::wait_for_key(std::chrono::milliseconds(10));
+    // Woken at once by a key or the stop request; a pause needs no poll, as the
+    // key that ends it is swallowed either way.
+    detail::wait_for_key(detail::idle_recheck);
   }
   return result;
 }

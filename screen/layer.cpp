@@ -1,6 +1,8 @@
 #include "screen/layer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -20,11 +22,26 @@ layer_state& state() {
   return *state_holder();
 }
 
+void close_bell::wait_for(std::chrono::milliseconds timeout) {
+  timespec until{};
+  clock_gettime(CLOCK_REALTIME, &until);
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+  until.tv_sec += static_cast<time_t>(ns / 1'000'000'000);
+  until.tv_nsec += static_cast<long>(ns % 1'000'000'000);
+  if (until.tv_nsec >= 1'000'000'000) {
+    ++until.tv_sec;
+    until.tv_nsec -= 1'000'000'000;
+  }
+  while (sem_timedwait(&sem_, &until) != 0 && errno == EINTR) {
+  }
+}
+
 void set_text_cursor(bool visible) {
   auto& s = state();
   std::lock_guard lock(s.screen_mutex);
   s.cursor_visible = visible;
   s.generation.fetch_add(1, std::memory_order_relaxed);
+  s.screen_cv.notify_all();
 }
 
 std::optional<key_press> pop_key() {
@@ -117,7 +134,8 @@ std::thread housekeeping_thread(std::function<void(int)> end_process) {
   return std::thread([end_process = std::move(end_process)] {
     auto& s = state();
     using namespace std::chrono_literals;
-    while (s.close_request.load() == 0 && !s.window_close.load()) std::this_thread::sleep_for(16ms);
+    while (s.close_request.load() == 0 && !s.window_close.load())
+      s.closing.wait_for(detail::idle_recheck);
     request_stop();
     while (!s.program_finished.load() ||
            (s.render_registered.load() && !s.render_acknowledged.load())) {
@@ -136,6 +154,16 @@ screen_view snapshot_screen() {
 
 std::uint64_t screen_generation() {
   return state().generation.load(std::memory_order_relaxed);
+}
+
+void wait_for_screen_change(std::uint64_t screen_seen, std::uint64_t title_seen,
+                            std::chrono::steady_clock::time_point deadline) {
+  auto& s = state();
+  std::unique_lock lock(s.screen_mutex);
+  s.screen_cv.wait_until(lock, deadline, [&] {
+    return s.generation.load(std::memory_order_relaxed) != screen_seen ||
+           s.title_generation.load() != title_seen || s.stop.load();
+  });
 }
 
 std::string window_title() {
@@ -179,12 +207,14 @@ void request_pause() {
 
 void request_window_close() {
   state().window_close.store(true);
+  state().closing.ring();
 }
 
 void request_close(int exit_code) {
   auto& s = state();
   s.exit_code.store(exit_code);
   s.close_request.store(1);
+  s.closing.ring();
 }
 
 bool stop_requested() {
@@ -193,10 +223,14 @@ bool stop_requested() {
 
 void request_stop() {
   auto& s = state();
-  std::lock_guard lock(s.control_mutex);
-  s.stop.store(true);
-  s.event.store(true);
-  s.control_cv.notify_all();
+  {
+    std::lock_guard lock(s.control_mutex);
+    s.stop.store(true);
+    s.event.store(true);
+    s.control_cv.notify_all();
+  }
+  std::lock_guard lock(s.screen_mutex);
+  s.screen_cv.notify_all();
 }
 
 void register_render_thread() {
@@ -255,9 +289,14 @@ bool text_cursor_visible() {
 void set_window_title(const text_value& title) {
   if (detail::error_pending()) return;
   auto& s = state();
-  std::lock_guard lock(s.title_mutex);
-  s.title = title;
-  s.title_generation.fetch_add(1);
+  {
+    std::lock_guard lock(s.title_mutex);
+    s.title = title;
+    s.title_generation.fetch_add(1);
+  }
+  // Under the screen lock, so a waiter between its check and its sleep still hears it.
+  std::lock_guard lock(s.screen_mutex);
+  s.screen_cv.notify_all();
 }
 
 void set_colour(long long foreground, long long background, long long /*third*/, int mask) {
@@ -423,6 +462,8 @@ void line_hook(int statement, int, int) {
 
 void end_program_thread() {
   auto& s = state();
+  // The program may have set the close request itself just before.
+  s.closing.ring();
   {
     std::unique_lock lock(s.control_mutex);
     s.program_finished.store(true);

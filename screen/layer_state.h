@@ -1,6 +1,8 @@
 // Shared state of the layer, for its own source files only.
 #pragma once
 
+#include <semaphore.h>
+
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -19,9 +21,32 @@ namespace screen::detail {
 // where the thread began, so the thread ends without unwinding into anything.
 struct program_stopped {};
 
+// How long a waiting thread sleeps at most before it looks again unasked. Every
+// change it waits for wakes it at once, so this is only a backstop, and long
+// enough that an idle program costs no measurable time.
+inline constexpr std::chrono::milliseconds idle_recheck{60'000};
+
+// Rung by whatever may end the program; the housekeeping thread waits on it. A
+// POSIX semaphore because ringing it is safe in a signal handler.
+class close_bell {
+ public:
+  close_bell() { sem_init(&sem_, 0, 0); }
+  ~close_bell() { sem_destroy(&sem_); }
+  close_bell(const close_bell&) = delete;
+  close_bell& operator=(const close_bell&) = delete;
+  void ring() { sem_post(&sem_); }
+  // Waits until rung or `timeout` passes.
+  void wait_for(std::chrono::milliseconds timeout);
+
+ private:
+  sem_t sem_;
+};
+
 struct layer_state {
-  // The screen: cells, cursor, colours. Guarded by screen_mutex.
+  // The screen: cells, cursor, colours. Guarded by screen_mutex; every change,
+  // the title's too, is announced on screen_cv.
   std::mutex screen_mutex;
+  std::condition_variable screen_cv;
   text_grid grid;
   int foreground = 7;
   int background = 0;
@@ -51,6 +76,7 @@ struct layer_state {
   std::atomic<bool> event{false};
 
   std::atomic<std::uint8_t> close_request{0};
+  close_bell closing;
   std::atomic<int> exit_code{0};
   std::atomic<bool> window_close{false};
   std::atomic<bool> stop{false};
@@ -76,6 +102,7 @@ auto with_grid(F&& change) {
   auto& s = state();
   std::lock_guard lock(s.screen_mutex);
   s.generation.fetch_add(1, std::memory_order_relaxed);
+  s.screen_cv.notify_all();
   return change(s.grid);
 }
 

@@ -27,6 +27,32 @@ extern const std::array<std::uint32_t, 16> text_palette;
 bool render_frame(const text_grid& grid, bool cursor_visible, bool cursor_phase, bool blink_phase,
                   std::uint32_t* bgra);
 
+// --- when to draw again ---------------------------------------------------------
+// The text cursor and blinking cells alternate on fixed half periods, counted
+// from the moment the window opened.
+inline constexpr int cursor_half_period_ms = 266;
+inline constexpr int blink_half_period_ms = 533;
+
+struct frame_phases {
+  bool cursor = true;
+  bool blink = true;
+  friend bool operator==(const frame_phases&, const frame_phases&) = default;
+};
+frame_phases phases_at(std::int64_t ms);
+// Milliseconds from `ms` until either phase next changes (1 or more).
+std::int64_t ms_to_next_phase_change(std::int64_t ms);
+
+// What the newest image was drawn from.
+struct drawn_frame {
+  std::uint64_t generation = 0;
+  frame_phases phases;
+  bool phased = false;  // what render_frame returned
+};
+// A new image is due when there is none yet, the cells have changed, or the
+// last one depends on a phase that has changed since; otherwise it would come
+// out the same.
+bool needs_new_frame(const drawn_frame* last, std::uint64_t generation, frame_phases now);
+
 // An image of any size, for the front end's own boxes.
 struct pixel_image {
   int width = 0;

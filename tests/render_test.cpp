@@ -91,4 +91,92 @@ TEST(Render, CursorIsAnUnderlineAtTheCursorCellWhileShownAndInPhase) {
   EXPECT_EQ(differing, 16u);
 }
 
+// Every character in every attribute somewhere on the screen, the cursor on a
+// blinking cell: each pixel as the cell-by-cell definition gives it.
+TEST(Render, WholeScreenMatchesTheCellDefinitionInEveryPhase) {
+  text_grid grid;
+  for (int r = 1; r <= 25; ++r) {
+    for (int c = 1; c <= 80; ++c) {
+      const int i = (r - 1) * 80 + (c - 1);
+      grid.at(r, c) = {static_cast<std::uint8_t>(i % 256),
+                       static_cast<std::uint8_t>((i * 7) % 256)};
+    }
+  }
+  grid.locate(12, 41);
+  grid.at(12, 41).attribute = 0x9E;
+  for (const bool cursor_phase : {false, true}) {
+    for (const bool blink_phase : {false, true}) {
+      std::vector<std::uint32_t> image(frame_pixels);
+      EXPECT_TRUE(screen::render_frame(grid, true, cursor_phase, blink_phase, image.data()));
+      for (int r = 1; r <= 25; ++r) {
+        for (int c = 1; c <= 80; ++c) {
+          const screen::screen_cell cell = grid.at(r, c);
+          const bool shown = !(cell.attribute & 0x80) || blink_phase;
+          screen::glyph_rows rows =
+              shown ? screen::cp437_glyphs[cell.character] : screen::cp437_glyphs[' '];
+          if (cursor_phase && r == 12 && c == 41) rows[14] = rows[15] = 0xFF;
+          SCOPED_TRACE(testing::Message()
+                       << "cursor phase " << cursor_phase << ", blink phase " << blink_phase);
+          expect_cell(image, r, c, rows, text_palette[cell.attribute & 15],
+                      text_palette[(cell.attribute >> 4) & 7]);
+        }
+      }
+    }
+  }
+}
+
+TEST(FrameSchedule, PhasesFollowTheirHalfPeriods) {
+  struct phase_case {
+    std::int64_t ms;
+    bool cursor, blink;
+    std::int64_t to_next;
+  };
+  const phase_case cases[] = {
+      {0, true, true, 266},    {265, true, true, 1},    {266, false, true, 266},
+      {532, true, true, 1},    {533, true, false, 265}, {798, false, false, 266},
+      {1066, true, true, 264}, {1065, true, false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.ms << " ms");
+    const screen::frame_phases p = screen::phases_at(c.ms);
+    EXPECT_EQ(p.cursor, c.cursor);
+    EXPECT_EQ(p.blink, c.blink);
+    EXPECT_EQ(screen::ms_to_next_phase_change(c.ms), c.to_next);
+  }
+  // From anywhere, the next change is the first moment either phase differs.
+  for (std::int64_t ms = 0; ms < 3000; ms += 7) {
+    const std::int64_t next = screen::ms_to_next_phase_change(ms);
+    ASSERT_GE(next, 1) << ms;
+    for (std::int64_t t = ms; t < ms + next; ++t) {
+      ASSERT_EQ(screen::phases_at(t), screen::phases_at(ms)) << ms << " to " << t;
+    }
+    ASSERT_NE(screen::phases_at(ms + next), screen::phases_at(ms)) << ms;
+  }
+}
+
+TEST(FrameSchedule, NewFrameOnlyWhenTheImageWouldDiffer) {
+  const screen::frame_phases on{true, true}, cursor_off{false, true}, blink_off{true, false};
+  struct due_case {
+    const char* name;
+    bool have_last;
+    screen::drawn_frame last;
+    std::uint64_t generation;
+    screen::frame_phases now;
+    bool due;
+  };
+  const due_case cases[] = {
+      {"first frame", false, {}, 1, on, true},
+      {"nothing changed", true, {5, on, false}, 5, on, false},
+      {"cells changed", true, {5, on, false}, 6, on, true},
+      {"phase changed, image does not depend on it", true, {5, on, false}, 5, cursor_off, false},
+      {"cursor phase changed, image depends on it", true, {5, on, true}, 5, cursor_off, true},
+      {"blink phase changed, image depends on it", true, {5, on, true}, 5, blink_off, true},
+      {"phased image, same phases", true, {5, blink_off, true}, 5, blink_off, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(screen::needs_new_frame(c.have_last ? &c.last : nullptr, c.generation, c.now), c.due)
+        << c.name;
+  }
+}
+
 }  // namespace

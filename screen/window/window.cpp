@@ -6,7 +6,12 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 // clang-format on
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -28,10 +33,9 @@ namespace {
 
 using steady = std::chrono::steady_clock;
 
-constexpr unsigned repaint_ms = 16;                            // ~60 Hz
-constexpr auto render_period = std::chrono::milliseconds(33);  // ~30 Hz
-constexpr int cursor_half_period_ms = 266;
-constexpr int blink_half_period_ms = 533;
+// The render thread looks again unasked after this long; every change wakes it
+// at once, so this is only a backstop.
+constexpr auto idle_recheck = std::chrono::seconds(60);
 
 std::string program_name = "drovlan";
 
@@ -162,33 +166,52 @@ std::vector<std::uint32_t> frame(frame_pixels);  // guarded by frame_mutex
 std::uint64_t frame_serial = 0;                  // guarded by frame_mutex
 std::atomic<std::uint64_t> frame_ready{0};
 
+// Wakes the main loop from its wait on the display connection: a new frame, a
+// new title, a dialog or the end.
+int wake_fd = -1;
+
+void wake_main_loop() {
+  const std::uint64_t one = 1;
+  // Non-blocking: a counter that cannot take more already has a wake pending.
+  [[maybe_unused]] const auto written = write(wake_fd, &one, sizeof one);
+}
+
+// Draws a new image only when the cells, or a phase the last image depends on,
+// have changed, and otherwise sleeps until one of them does: an idle screen
+// costs nothing, and a change is drawn as soon as it is made.
 void render_loop() {
-  std::vector<std::uint32_t> pixels(frame_pixels);
-  std::uint64_t drawn_generation = 0;
-  bool phased = false, last_cursor = false, last_blink = false, first = true;
+  drawn_frame drawn;
+  bool have_frame = false;
+  std::uint64_t seen_title = title_generation();
   const auto start = steady::now();
   while (!stop_requested()) {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(steady::now() - start).count();
-    const bool cursor_phase = (ms / cursor_half_period_ms) % 2 == 0;
-    const bool blink_phase = (ms / blink_half_period_ms) % 2 == 0;
-    const std::uint64_t generation = screen_generation();
-    if (first || generation != drawn_generation ||
-        (phased && (cursor_phase != last_cursor || blink_phase != last_blink))) {
+    const frame_phases phases = phases_at(ms);
+    if (needs_new_frame(have_frame ? &drawn : nullptr, screen_generation(), phases)) {
       const screen_view view = snapshot_screen();
-      phased =
-          render_frame(view.grid, view.cursor_visible, cursor_phase, blink_phase, pixels.data());
-      drawn_generation = view.generation;
-      last_cursor = cursor_phase;
-      last_blink = blink_phase;
-      first = false;
-      std::lock_guard lock(frame_mutex);
-      frame.swap(pixels);
-      frame_ready.store(++frame_serial);
+      {
+        std::lock_guard lock(frame_mutex);
+        drawn.phased =
+            render_frame(view.grid, view.cursor_visible, phases.cursor, phases.blink, frame.data());
+        frame_ready.store(++frame_serial);
+      }
+      drawn.generation = view.generation;
+      drawn.phases = phases;
+      have_frame = true;
+      wake_main_loop();
     }
-    std::this_thread::sleep_for(render_period);
+    if (const auto t = title_generation(); t != seen_title) {
+      seen_title = t;
+      wake_main_loop();
+    }
+    const auto deadline = drawn.phased
+                              ? start + std::chrono::milliseconds(ms + ms_to_next_phase_change(ms))
+                              : steady::now() + idle_recheck;
+    wait_for_screen_change(drawn.generation, seen_title, deadline);
   }
   acknowledge_stop_render();
+  wake_main_loop();
 }
 
 // --- windows: main thread only ------------------------------------------------------
@@ -481,23 +504,62 @@ void on_close() {
   close_main_window();
 }
 
-void on_timer(int) {
+void on_window_status(int status) {
+  // Shown again after being covered or minimised: the system wants it drawn.
+  if (status != GLUT_HIDDEN) glutPostRedisplay();
+}
+
+std::uint64_t posted_serial = 0;
+
+// Carries what the other threads announced over to the windows. True when it
+// gave freeglut something to do, which the next pass of the loop does at once.
+bool tend_windows() {
+  bool work = false;
   if (main_window != 0) {
     if (const auto g = title_generation(); g != shown_title_generation) {
       shown_title_generation = g;
       glutSetWindow(main_window);
       glutSetWindowTitle(window_title().c_str());
+      work = true;
     }
-    if (frame_ready.load() != uploaded_serial) glutPostWindowRedisplay(main_window);
+    // Once per new frame: a window that cannot be drawn now is drawn when shown.
+    if (const auto ready = frame_ready.load(); ready != posted_serial) {
+      posted_serial = ready;
+      glutPostWindowRedisplay(main_window);
+      work = true;
+    }
   }
   if (stop_requested()) {
     // Ending (a signal, say): a dialog open now would hold the end for ever.
+    if (dialog.window != 0) work = true;
     close_dialog_window();
     if (open_dialog()) answer_dialog(false);
   } else if (dialog.window == 0 && dialog_announced.exchange(false)) {
-    if (auto request = open_dialog()) open_dialog_window(std::move(*request));
+    if (auto request = open_dialog()) {
+      open_dialog_window(std::move(*request));
+      work = true;
+    }
   }
-  glutTimerFunc(repaint_ms, on_timer, 0);
+  return work;
+}
+
+// freeglut's own loop, but asleep until the display connection or another
+// thread has something for it, instead of waking on a timer: nothing is drawn
+// or swapped while nothing changes, and a new frame is shown without delay.
+void run_event_loop() {
+  Display* display = glXGetCurrentDisplay();
+  pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {wake_fd, POLLIN, 0}};
+  for (;;) {
+    glutMainLoopEvent();
+    if (main_window == 0 && dialog.window == 0) return;
+    if (tend_windows()) continue;
+    // Also sends what is still buffered, the last swap included, before sleeping.
+    if (XPending(display) > 0) continue;
+    if (poll(watched, 2, -1) > 0 && (watched[1].revents & POLLIN)) {
+      std::uint64_t count = 0;
+      [[maybe_unused]] const auto got = read(wake_fd, &count, sizeof count);
+    }
+  }
 }
 
 }  // namespace
@@ -520,10 +582,15 @@ void run_window(int& argc, char** argv) {
     fail("no display mode with double buffering, RGBA colour, a depth buffer and multisampling");
   }
 
-  set_dialog_listener([] { dialog_announced.store(true); });
+  wake_fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (wake_fd < 0) fail("cannot create the wake-up event");
+  set_dialog_listener([] {
+    dialog_announced.store(true);
+    wake_main_loop();
+  });
 
   glutInitWindowSize(frame_width, frame_height);
-  // The generation first: a title set in between is applied by the next tick.
+  // The generation first: a title set in between is applied by the next pass.
   shown_title_generation = title_generation();
   main_window = glutCreateWindow(window_title().c_str());
 
@@ -532,14 +599,14 @@ void run_window(int& argc, char** argv) {
 
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
+  glutWindowStatusFunc(on_window_status);
   glutKeyboardFunc(on_keyboard);
   glutSpecialFunc(on_special);
   glutCloseFunc(on_close);
 
   register_render_thread();
   std::thread(render_loop).detach();
-  glutTimerFunc(repaint_ms, on_timer, 0);
-  glutMainLoop();
+  run_event_loop();
 }
 
 }  // namespace screen::window

@@ -1,0 +1,21 @@
+# Bench-only programs for the window figures of `make bench`: the X probe that
+# types keys and reads pixels back, and the baseline freeglut program.
+find_package(X11 QUIET)
+if(NOT X11_FOUND OR NOT X11_Xtst_FOUND)
+  message(STATUS "Xlib or XTest not found: window probes not built")
+  return()
+endif()
+
+add_executable(xprobe ${CMAKE_CURRENT_LIST_DIR}/xprobe.cpp)
+target_include_directories(xprobe PRIVATE ${X11_INCLUDE_DIR} ${X11_Xtst_INCLUDE_PATH})
+target_link_libraries(xprobe PRIVATE ${X11_LIBRARIES} ${X11_Xtst_LIB})
+set_target_properties(xprobe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
+
+set(OpenGL_GL_PREFERENCE GLVND)
+find_package(OpenGL QUIET)
+find_package(GLUT QUIET)
+if(OpenGL_FOUND AND GLUT_FOUND)
+  add_executable(min_glut ${CMAKE_CURRENT_LIST_DIR}/min_glut.cpp)
+  target_link_libraries(min_glut PRIVATE GLUT::GLUT OpenGL::GL)
+  set_target_properties(min_glut PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
+endif()
