@@ -56,6 +56,27 @@ void on_library_error(const char* format, va_list args) {
   std::_Exit(1);
 }
 
+// The main window's X id, and whether another client has destroyed it.
+unsigned long main_xwindow = 0;
+std::atomic<bool> main_xwindow_gone{false};
+
+// Xlib's own handlers would exit() under the running threads and can hang there.
+int on_x_error(Display* display, XErrorEvent* error) {
+  // freeglut may ask about its window before the destruction reaches the loop:
+  // an error about the main window means it is gone, and the loop ends it.
+  if (main_xwindow != 0 && error->resourceid == main_xwindow) {
+    main_xwindow_gone = true;
+    return 0;
+  }
+  char text[256] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  fail("X error: " + std::string(text) + " (request " + std::to_string(error->request_code) + ")");
+}
+
+int on_x_io_error(Display*) {
+  fail("the connection to the X display was lost");
+}
+
 extern "C" void on_stop_signal(int) {
   // Ctrl+Break's path: only lock-free atomic stores happen here.
   request_close(0);
@@ -543,19 +564,47 @@ bool tend_windows() {
   return work;
 }
 
+bool main_window_destroyed(Display* watcher) {
+  if (watcher == nullptr) return false;
+  bool destroyed = false;
+  while (XPending(watcher) > 0) {
+    XEvent event;
+    XNextEvent(watcher, &event);
+    if (event.type == DestroyNotify && event.xdestroywindow.window == main_xwindow)
+      destroyed = true;
+  }
+  return destroyed;
+}
+
 // freeglut's own loop, but asleep until the display connection or another
 // thread has something for it, instead of waking on a timer: nothing is drawn
 // or swapped while nothing changes, and a new frame is shown without delay.
 void run_event_loop() {
   Display* display = glXGetCurrentDisplay();
-  pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {wake_fd, POLLIN, 0}};
+  // freeglut ignores its window being destroyed by another client; left so, the
+  // program would run on with nothing to show or type into. A connection of our
+  // own sees the destruction whatever freeglut does with its events.
+  Display* watcher = XOpenDisplay(DisplayString(display));
+  if (watcher != nullptr) {
+    XSelectInput(watcher, main_xwindow, StructureNotifyMask);
+    XFlush(watcher);
+  }
+  pollfd watched[3] = {{ConnectionNumber(display), POLLIN, 0},
+                       {wake_fd, POLLIN, 0},
+                       {watcher != nullptr ? ConnectionNumber(watcher) : -1, POLLIN, 0}};
   for (;;) {
+    if (main_window != 0 && (main_window_destroyed(watcher) || main_xwindow_gone.load())) {
+      main_xwindow_gone = true;
+      main_window = 0;
+      close_main_window();
+      return;
+    }
     glutMainLoopEvent();
     if (main_window == 0 && dialog.window == 0) return;
     if (tend_windows()) continue;
     // Also sends what is still buffered, the last swap included, before sleeping.
     if (XPending(display) > 0) continue;
-    if (poll(watched, 2, -1) > 0 && (watched[1].revents & POLLIN)) {
+    if (poll(watched, 3, -1) > 0 && (watched[1].revents & POLLIN)) {
       std::uint64_t count = 0;
       [[maybe_unused]] const auto got = read(wake_fd, &count, sizeof count);
     }
@@ -575,6 +624,8 @@ void run_window(int& argc, char** argv) {
 
   glutInitErrorFunc(on_library_error);
   glutInit(&argc, argv);
+  XSetErrorHandler(on_x_error);
+  XSetIOErrorHandler(on_x_io_error);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH | GLUT_MULTISAMPLE);
@@ -593,6 +644,7 @@ void run_window(int& argc, char** argv) {
   // The generation first: a title set in between is applied by the next pass.
   shown_title_generation = title_generation();
   main_window = glutCreateWindow(window_title().c_str());
+  main_xwindow = glXGetCurrentDrawable();
 
   glew_ready = glewInit() == GLEW_OK;
   main_image.create(frame_width, frame_height, glew_ready);

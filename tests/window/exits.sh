@@ -41,6 +41,8 @@ request() {
   case $1 in
     close) "$XTOOL" close "$MAIN_WIN" ;;
     close-dialog) "$XTOOL" close "$DIALOG_WIN" ;;
+    # Another client destroying the window, as a session ending may.
+    destroyed) xdotool windowclose "$MAIN_WIN" ;;
     alt-f4) type_keys alt+F4 ;;
     sigint) kill -INT "$PROGRAM_PID" ;;
     sigterm) kill -TERM "$PROGRAM_PID" ;;
@@ -94,6 +96,8 @@ case $way in
     ends "error dialog" click-no
     # Closing the dialog's own window counts as No.
     ends "error dialog" close-dialog
+    ends menu destroyed
+    ends "error dialog" destroyed
     # Yes goes on: the dialog closes, the result line and the menu follow.
     keys 500 Return 50 Return 500 Return
     yes_keys=("${KEYS[@]}" y)
