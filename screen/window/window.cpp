@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "screen/dialog_keys.h"
 #include "screen/frontend.h"
 #include "screen/render.h"
 
@@ -335,37 +336,24 @@ void answer(bool first_button) {
   if (main_window != 0) glutSetWindow(main_window);
 }
 
-void dialog_key(unsigned char key) {
-  switch (key) {
-    case 'y':
-    case 'Y':
-      if (dialog.request.yes_no) answer(true);
-      break;
-    case 'n':
-    case 'N':
-      if (dialog.request.yes_no) answer(false);
-      break;
-    case 13:
-    case ' ':
-      answer(dialog.focus == 0);
-      break;
-    case 27:
-      // A Yes/No box has no cancel; the one-button box takes Escape as its button.
-      if (!dialog.request.yes_no) answer(true);
-      break;
-    case 9:
-      dialog.focus = (dialog.focus + 1) % static_cast<int>(dialog.buttons.size());
-      glutPostWindowRedisplay(dialog.window);
-      break;
-    default:
-      break;
+int scan_code(int key);
+
+void dialog_takes(key_press key) {
+  const int focus = dialog.focus;
+  if (const auto first_button = dialog_key_answer(key, dialog.request.yes_no, dialog.focus)) {
+    answer(*first_button);
+  } else if (dialog.focus != focus) {
+    glutPostWindowRedisplay(dialog.window);
   }
 }
 
+void dialog_key(unsigned char key) {
+  dialog_takes(key_press::character(key));
+}
+
 void dialog_special(int key) {
-  if (key == GLUT_KEY_LEFT || key == GLUT_KEY_RIGHT || key == GLUT_KEY_UP || key == GLUT_KEY_DOWN) {
-    dialog.focus = (dialog.focus + 1) % static_cast<int>(dialog.buttons.size());
-    glutPostWindowRedisplay(dialog.window);
+  if (const int scan = scan_code(key); scan != 0) {
+    dialog_takes(key_press::special(static_cast<std::uint8_t>(scan)));
   }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "calculator/calculator.h"
+#include "screen/dialog_keys.h"
 #include "screen/frontend.h"
 #include "screen/render.h"
 
@@ -55,22 +56,12 @@ screen::program_state settle() {
   return *state;
 }
 
-// The dialog takes the key as the window's message box does.
+// The dialog takes the key as the window's does.
 void dialog_key(const key_press& key, int& focus) {
-  bool answered = false, yes = false;
-  if (key.extended) {
-    if (key.scan == 72 || key.scan == 75 || key.scan == 77 || key.scan == 80) focus = 1 - focus;
-  } else if (key.code == 'y' || key.code == 'Y' || key.code == 'n' || key.code == 'N') {
-    answered = true;
-    yes = key.code == 'y' || key.code == 'Y';
-  } else if (key.code == 13 || key.code == ' ') {
-    answered = true;
-    yes = focus == 0;
-  } else if (key.code == 9) {
-    focus = 1 - focus;
-  }
-  if (!answered) return;
-  screen::answer_dialog(yes);
+  const auto open = screen::open_dialog();
+  const auto yes = screen::dialog_key_answer(key, !open || open->yes_no, focus);
+  if (!yes) return;
+  screen::answer_dialog(*yes);
   for (;;) {
     const auto state = settle();
     if (state != screen::program_state::in_dialog || screen::open_dialog()) return;
