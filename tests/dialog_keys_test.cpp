@@ -1,9 +1,9 @@
 // The error dialog's keys: which answer, which move the focus, which do nothing.
+#include "screen/dialog_keys.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
-
-#include "screen/dialog_keys.h"
 
 namespace {
 

@@ -59,7 +59,7 @@ void on_library_error(const char* format, va_list args) {
 
 // The main window's X id, and whether another client has destroyed it.
 unsigned long main_xwindow = 0;
-std::atomic<bool> main_xwindow_gone{false};
+bool main_xwindow_gone = false;  // X calls, and so their errors, happen on the main thread only
 
 // Xlib's own handlers would exit() under the running threads and can hang there.
 int on_x_error(Display* display, XErrorEvent* error) {
@@ -581,8 +581,7 @@ void run_event_loop() {
                        {wake_fd, POLLIN, 0},
                        {watcher != nullptr ? ConnectionNumber(watcher) : -1, POLLIN, 0}};
   for (;;) {
-    if (main_window != 0 && (main_window_destroyed(watcher) || main_xwindow_gone.load())) {
-      main_xwindow_gone = true;
+    if (main_window != 0 && (main_window_destroyed(watcher) || main_xwindow_gone)) {
       main_window = 0;
       close_main_window();
       return;
