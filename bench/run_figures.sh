@@ -6,6 +6,7 @@
 #   start-up to the first text       beside xterm
 #   frame render                     beside a memcpy of the same bytes
 #   peak memory at the change menu   beside a freeglut program that only clears
+#   each way out, request to exit    at each prompt, the menu and the dialog
 # Ends with a table of figures, references and goals.
 #
 # Usage: bench/run_figures.sh [BUILD_DIR]
@@ -16,7 +17,9 @@ app=$build/drovlan
 probe=$build/bench/xprobe
 baseline=$build/bench/min_glut
 benchmarks=$build/bench/benchmarks
-for f in "$app" "$probe" "$baseline" "$benchmarks"; do
+tests=$build/tests
+for f in "$app" "$probe" "$baseline" "$benchmarks" "$tests/window_reference" \
+  "$tests/window_key_probe" "$tests/window_xtool"; do
   [ -x "$f" ] || { echo "run_figures: $f is missing; build first" >&2; exit 1; }
 done
 
@@ -180,6 +183,18 @@ for _ in $(seq "$startup_runs"); do
     >>"$work/textured_start" 2>/dev/null
 done
 
+# --- the ways out -------------------------------------------------------------------
+# The window tests' own runs, each on an Xvfb of its own, with the time from each
+# request to the process's exit written down.
+say "== every way out, request to exit"
+: >"$work/exit_times"
+for way in close alt-f4 sigint sigterm keys; do
+  DROVLAN=$app REFERENCE=$tests/window_reference KEY_PROBE=$tests/window_key_probe \
+    XTOOL=$tests/window_xtool ARTIFACTS=$work/exits-$way EXIT_TIMES=$work/exit_times \
+    bash "$(dirname "$0")/../tests/window/exits.sh" "$way" >"$work/exits-$way.log" 2>&1 ||
+    say "   exits.sh $way failed: $(grep FAIL "$work/exits-$way.log" | head -3)"
+done
+
 # --- the table ----------------------------------------------------------------------
 verdict() { if awk "BEGIN {exit !($1)}"; then echo "met"; else echo "NOT met"; fi; }
 
@@ -227,5 +242,14 @@ os_name=$(. /etc/os-release && echo "$PRETTY_NAME")
     "at most baseline + 5 MB" "$(verdict "$app_peak <= $base_peak + 5120")"
   row "  freeglut textured quad" "" "$(mb "$textured_peak") MB" "(the same drawing alone)" ""
   row "  xterm" "" "$(mb "$term_peak") MB" "" ""
+  # One row per way out: the slowest of its states, and which.
+  ways=$(cut -d'|' -f1 "$work/exit_times" | awk '!seen[$0]++')
+  for way in $ways; do
+    read -r slow_ms slow_state < <(awk -F'|' -v w="$way" '$1 == w {print $3, $2}' \
+      "$work/exit_times" | sort -n | tail -1)
+    n=$(awk -F'|' -v w="$way" '$1 == w' "$work/exit_times" | wc -l)
+    row "way out: $way" "$slow_ms ms (slowest of $n)" "at the $slow_state" "ends within 200 ms" \
+      "$(verdict "$slow_ms <= 200")"
+  done
   echo
 } | tee "$build/bench-figures.md"

@@ -1,7 +1,7 @@
 # Every way out ends the process with exit code 0 and nothing on standard
-# error. The window manager's close request, Alt+F4 and SIGINT also end it
-# within 200 ms of the request at each prompt, at the menu and with the error
-# dialog open.
+# error, at each prompt, at the menu and with the error dialog open. A wait
+# here only catches a hang; how fast each way ends is make bench's figure:
+# with EXIT_TIMES set, each ending appends "WAY|STATE|MS" to that file.
 #   exits.sh close | alt-f4 | sigint | sigterm | keys | yes-chain
 source "$(dirname "$0")/lib.sh"
 
@@ -55,10 +55,9 @@ request() {
   esac
 }
 
-# ends STATE WAY BOUND_MS: at STATE, WAY ends the program cleanly (within
-# BOUND_MS when given).
+# ends STATE WAY: at STATE, WAY ends the program cleanly.
 ends() {
-  local state=$1 how=$2 bound=${3:-} row keys_there="" ms
+  local state=$1 how=$2 row keys_there="" ms
   for row in "${states[@]}"; do [[ ${row%%|*} == "$state" ]] && keys_there=${row#*|}; done
   read -ra there <<<"$keys_there"
   if reach "$state" "${there[@]}"; then
@@ -68,9 +67,7 @@ ends() {
       ms=$(ms_between "$t0" "$EXIT_TIME")
       echo "$how at the $state: exit code $EXIT_CODE after $ms ms"
       expect_clean_exit "$how at the $state"
-      if [[ -n $bound ]] && ((ms > bound)); then
-        fail "$how at the $state: ended $ms ms after the request, bound $bound ms"
-      fi
+      [[ -n ${EXIT_TIMES:-} ]] && echo "$how|$state|$ms" >>"$EXIT_TIMES"
       [[ -s $RUN.out ]] && fail "$how at the $state: standard output: $(<"$RUN.out")"
     else
       fail "$how at the $state: still running 10 s after the request (typed: $TYPED)"
@@ -82,10 +79,7 @@ ends() {
 start_xvfb
 
 case $way in
-  close | alt-f4 | sigint)
-    for row in "${states[@]}"; do ends "${row%%|*}" "$way" 200; done
-    ;;
-  sigterm)
+  close | alt-f4 | sigint | sigterm)
     for row in "${states[@]}"; do ends "${row%%|*}" "$way"; done
     ;;
   keys)
