@@ -37,7 +37,7 @@ endfunction()
 
 add_fuzz_target(
   entry_rules_fuzz "${fuzz_dir}/entry_rules_fuzz.cpp;${PROJECT_SOURCE_DIR}/screen/entry_rules.cpp"
-  ${PROJECT_SOURCE_DIR}/screen/entry_rules.h 200000 -max_len=96 -dict=${fuzz_dir}/entry.dict
+  ${PROJECT_SOURCE_DIR}/screen/entry_rules.h 150000 -max_len=96 -dict=${fuzz_dir}/entry.dict
   ${fuzz_dir}/corpus)
 add_fuzz_target(
   number_text_fuzz

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "screen/frontend.h"
 #include "screen/layer.h"
+#include "screen/layer_state.h"
 
 namespace {
 
@@ -207,10 +210,45 @@ TEST_F(LayerTest, OutOfRangeArgumentsRaiseErrors) {
     const auto before = grid();
     c.call();
     EXPECT_TRUE(screen::event_flag()) << c.what;
+    EXPECT_EQ(screen::detail::state().pending_error, c.error) << c.what;
     EXPECT_EQ(grid().row(), before.row()) << c.what;
     EXPECT_EQ(grid().column(), before.column()) << c.what;
     EXPECT_EQ(grid().attribute(), before.attribute()) << c.what;
   }
+}
+
+TEST_F(LayerTest, TabToColumnAtTheEdgesOfItsRangeRaisesNothing) {
+  screen::locate_cursor(2, 1);
+  EXPECT_EQ(screen::tab_to_column(32767), std::string(46, ' '));  // 32767 mod 80 is 47
+  EXPECT_EQ(screen::tab_to_column(-32768), "");
+  EXPECT_FALSE(screen::event_flag());
+}
+
+// Byte 7 pauses a quarter of a second and prints nothing. Only a lower bound:
+// a loaded machine makes the pause longer, never shorter.
+TEST_F(LayerTest, BellPausesAQuarterSecondAndPrintsNothing) {
+  screen::locate_cursor(2, 1);
+  const auto start = std::chrono::steady_clock::now();
+  screen::print_text("a\ab", false);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  EXPECT_EQ(grid().row_text(2).substr(0, 3), "ab ");
+  EXPECT_EQ(grid().column(), 3);
+}
+
+// Byte 12 clears the whole screen in the current colours and goes home.
+TEST_F(LayerTest, FormFeedClearsTheScreenInTheCurrentColours) {
+  screen::locate_cursor(25, 3);
+  screen::print_text("row 25", false);
+  screen::set_colour(14, 1);
+  screen::locate_cursor(3, 5);
+  screen::print_text("ab\fcd", false);
+  const auto g = grid();
+  EXPECT_EQ(g.row_text(1), "cd" + std::string(78, ' '));
+  for (int r = 2; r <= 25; ++r) EXPECT_EQ(g.row_text(r), std::string(80, ' ')) << "row " << r;
+  for (int r = 1; r <= 25; ++r)
+    for (int c = 1; c <= 80; ++c) ASSERT_EQ(g.at(r, c).attribute, 0x1E) << r << "," << c;
+  EXPECT_EQ(g.row(), 1);
+  EXPECT_EQ(g.column(), 3);
 }
 
 TEST_F(LayerTest, ColoursGiveTheirAttribute) {

@@ -55,6 +55,15 @@ TEST_F(MathsTest, NaturalLog) {
   }
 }
 
+// Each of these logarithms has bits beyond a double in extended precision.
+TEST_F(MathsTest, NaturalLogIsRoundedToDouble) {
+  for (const double x : {10.0, 2.0, 1000.0, 0.001, 100.5}) {
+    const long double r = screen::natural_log(x);
+    EXPECT_EQ(r, static_cast<long double>(static_cast<double>(r))) << x;
+    EXPECT_EQ(static_cast<double>(r), std::log(x)) << x;
+  }
+}
+
 TEST_F(MathsTest, RaiseToPower) {
   struct {
     long double base, exponent, expected;

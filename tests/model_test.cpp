@@ -1,5 +1,6 @@
-// The coverage model: the coefficient text, the worked example level by level,
-// the far levels and the two rounding steps on their own.
+// The coverage model: the coefficient text, the worked example level by level
+// and the far levels as the program evaluates them from typed entries, and the
+// two rounding steps on their own.
 #include "calculator/model.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +8,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <ostream>
 #include <string>
 
 #include "screen/frontend.h"
 #include "screen/layer_state.h"
+#include "tests/driver.h"
 #include "tests/scenario_support.h"
+#include "tests/typed_scenario.h"
 
 namespace {
 
@@ -33,7 +37,6 @@ void record_outer_step(const calculator::variables& v) {
   ++seen.count;
 }
 
-// Evaluates on the test's own thread: no dialog can arise for these levels.
 class ModelTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -43,20 +46,25 @@ class ModelTest : public testing::Test {
     seen = {};
     calculator::outer_step_observer = &record_outer_step;
   }
-  void TearDown() override { calculator::outer_step_observer = nullptr; }
-
-  // One evaluation at 1000 ft and 100 kW, as show_contours makes it.
-  float evaluate(float level) {
-    auto& v = vars();
-    v.antenna_height = scenario::log_height(1000);
-    v.radiated_power = scenario::power_db(100);
-    v.contour_level = level;
-    calculator::compute_contour(v.contour_level, v.radiated_power, v.antenna_height);
-    EXPECT_EQ(v.data_offset, calculator::coefficient_text_length);
-    v.data_offset = 0;
-    return calculator::kilometres_of(v.distance_miles);
+  void TearDown() override {
+    session_.reset();
+    calculator::outer_step_observer = nullptr;
   }
+
+  // The program evaluates `level` itself: 1000 ft, 100 kW and the level
+  // typed at its prompts, the block shown once. Returns the kilometres.
+  float evaluate(const std::string& level) {
+    session_.reset();  // one session at a time
+    session_ = std::make_unique<drivertest::headless_session>(scenario::prompts_then_contours);
+    EXPECT_EQ(session_->type("1000\r100\r" + level + "\r"), screen::program_state::waiting_for_key)
+        << session_->dump();
+    return calculator::kilometres_of(vars().distance_miles);
+  }
+  std::string row(int r) const { return drivertest::right_trimmed(session_->row(r)); }
   int pending() const { return screen::detail::state().pending_error; }
+
+ private:
+  std::unique_ptr<drivertest::headless_session> session_;
 };
 
 TEST_F(ModelTest, CoefficientTextHoldsTwentyFiveItems) {
@@ -67,26 +75,22 @@ TEST_F(ModelTest, CoefficientTextHoldsTwentyFiveItems) {
   EXPECT_EQ(text.find(' '), std::string::npos);
 }
 
-TEST_F(ModelTest, ConvertedInputsOfTheWorkedExample) {
-  EXPECT_EQ(scenario::log_height(1000), 6.9077554f);
-  EXPECT_EQ(scenario::power_db(100), 19.999794f);
-}
-
 struct worked_level {
-  float level, normalized_field;
+  std::string typed;
+  float normalized_field;
   std::array<float, 5> log_distance;
   float tenths, miles, kilometres;
 };
 
 void PrintTo(const worked_level& w, std::ostream* os) {
-  *os << w.level << " dBu";
+  *os << w.typed << " dBu";
 }
 
 class WorkedExample : public ModelTest, public testing::WithParamInterface<worked_level> {};
 
 TEST_P(WorkedExample, EveryStoredFigure) {
   const worked_level& w = GetParam();
-  const float km = evaluate(w.level);
+  const float km = evaluate(w.typed);
   const auto& v = vars();
   EXPECT_EQ(v.normalized_field, w.normalized_field);
   ASSERT_EQ(seen.count, 5);
@@ -99,6 +103,7 @@ TEST_P(WorkedExample, EveryStoredFigure) {
   EXPECT_EQ(v.log_distance, w.log_distance[4]);
   EXPECT_EQ(v.field_power, 5);
   EXPECT_EQ(v.height_power, 5);
+  EXPECT_EQ(v.coefficient, -5.9243E-9f);  // the last of the 25
   EXPECT_EQ(v.tenths_distance, w.tenths);
   EXPECT_EQ(v.distance_miles, w.miles);
   EXPECT_EQ(km, w.kilometres);
@@ -107,31 +112,31 @@ TEST_P(WorkedExample, EveryStoredFigure) {
 
 INSTANTIATE_TEST_SUITE_P(
     Presets, WorkedExample,
-    testing::Values(worked_level{70,
+    testing::Values(worked_level{"70",
                                  50.000206f,
                                  {4.9393296f, 3.230078f, 4.5266447f, 3.155137f, 3.4491677f},
                                  314.74185f,
                                  31.5f,
                                  50.7f},
-                    worked_level{60,
+                    worked_level{"60",
                                  40.000206f,
                                  {4.9393296f, 3.5719268f, 4.4017315f, 3.6995175f, 3.819953f},
                                  456.02063f,
                                  45.6f,
                                  73.4f},
-                    worked_level{50,
+                    worked_level{"50",
                                  30.000206f,
                                  {4.9393296f, 3.913776f, 4.3805428f, 4.084295f, 4.1224017f},
                                  617.0727f,
                                  61.7f,
                                  99.3f},
-                    worked_level{40,
+                    worked_level{"40",
                                  20.000206f,
                                  {4.9393296f, 4.255625f, 4.463078f, 4.3753f, 4.3828273f},
                                  800.64075f,
                                  80.1f,
                                  128.9f},
-                    worked_level{34,
+                    worked_level{"34",
                                  14.000206f,
                                  {4.9393296f, 4.460734f, 4.562387f, 4.5322785f, 4.5340858f},
                                  931.38324f,
@@ -140,47 +145,55 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ModelTest, EnteredLevels) {
   const struct {
-    float level, normalized_field, miles, kilometres;
+    const char* level;
+    float normalized_field, tenths, miles, kilometres;
   } cases[] = {
-      {54, 34.000206f, 55, 88.5f},
-      {0, -19.999794f, 374.6f, 603.2f},
-      {100, 80.000206f, 6.3f, 10.1f},
+      {"54", 34.000206f, 550.47205f, 55, 88.5f},
+      {"0", -19.999794f, 3745.64893f, 374.6f, 603.2f},
+      {"100", 80.000206f, 62.526825f, 6.3f, 10.1f},
   };
   for (const auto& c : cases) {
     const float km = evaluate(c.level);
     EXPECT_EQ(vars().normalized_field, c.normalized_field) << c.level;
+    EXPECT_EQ(vars().tenths_distance, c.tenths) << c.level;
     EXPECT_EQ(vars().distance_miles, c.miles) << c.level;
     EXPECT_EQ(km, c.kilometres) << c.level;
+    EXPECT_EQ(pending(), 0);
   }
-  evaluate(54);
-  EXPECT_EQ(vars().tenths_distance, 550.47205f);
-  EXPECT_EQ(pending(), 0);
 }
 
 TEST_F(ModelTest, FarLevelStaysFiniteJustBelowTheSingleRange) {
-  const float km = evaluate(301);
+  const float km = evaluate("301");
   EXPECT_EQ(vars().log_distance, 86.15179f);
-  EXPECT_TRUE(std::isfinite(vars().tenths_distance));
-  EXPECT_NEAR(vars().distance_miles / 1e37f, 2.6f, 0.05f);
-  EXPECT_TRUE(std::isfinite(km));
+  EXPECT_EQ(vars().tenths_distance, 2.60163056e38f);
+  EXPECT_EQ(vars().distance_miles, 2.60163051e37f);
+  EXPECT_EQ(km, 4.1894212e37f);
+  EXPECT_EQ(row(17), "    Distance to 301 dBu contour: 2.601631E+37 miles or 4.189421E+37");
+  EXPECT_EQ(row(18), "kilometers");
   EXPECT_EQ(pending(), 0);
 }
 
 TEST_F(ModelTest, InfiniteTenthsGiveNaNMilesWithoutAnError) {
-  const float km = evaluate(301.2f);
+  const float km = evaluate("301.2");
   EXPECT_EQ(vars().log_distance, 86.51905f);
   EXPECT_TRUE(std::isinf(vars().tenths_distance));
   EXPECT_TRUE(std::isnan(vars().distance_miles));
   EXPECT_TRUE(std::isnan(km));
+  EXPECT_EQ(row(17), "    Distance to 301.2 dBu contour: NaN miles or NaN kilometers");
   EXPECT_EQ(pending(), 0);
 }
 
+// Every pass of the change menu evaluates again from the first coefficient.
 TEST_F(ModelTest, SecondEvaluationReadsTheSameCoefficients) {
-  evaluate(50);
-  const auto first = vars();
-  evaluate(50);
-  EXPECT_EQ(vars().log_distance, first.log_distance);
-  EXPECT_EQ(vars().distance_miles, first.distance_miles);
+  drivertest::headless_session s;
+  ASSERT_EQ(s.type("1000\r100\r50\r"), screen::program_state::waiting_for_key);
+  const std::string first_line = s.row(16);
+  const float first_log_distance = vars().log_distance;
+  ASSERT_EQ(s.type("x"), screen::program_state::waiting_for_key) << s.dump();
+  EXPECT_EQ(seen.count, 10);
+  EXPECT_EQ(s.row(16), first_line);
+  EXPECT_EQ(vars().log_distance, first_log_distance);
+  EXPECT_EQ(vars().log_distance, 4.1224017f);
   EXPECT_EQ(vars().coefficient, -5.9243E-9f);
 }
 
@@ -195,11 +208,13 @@ TEST_F(ModelTest, MilesRoundHalfUpToATenth) {
   }
 }
 
+// The divisor is the double 0.621: the single 0.621 lies below it, and would
+// give 3100 and 3678.1 for the last two.
 TEST_F(ModelTest, KilometresTruncateFromTheSingleMiles) {
   const struct {
     float miles, kilometres;
-  } cases[] = {{62.1f, 99.9f}, {124.2f, 199.9f}, {186.3f, 300},
-               {57.5f, 92.5f}, {0.1f, 0.1f},     {0, 0}};
+  } cases[] = {{62.1f, 99.9f}, {124.2f, 199.9f}, {186.3f, 300},      {57.5f, 92.5f},
+               {0.1f, 0.1f},   {0, 0},           {1925.1f, 3099.9f}, {2284.1f, 3678}};
   for (const auto& c : cases)
     EXPECT_EQ(calculator::kilometres_of(c.miles), c.kilometres) << c.miles;
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,13 +12,17 @@
 #include "calculator/calculator.h"
 #include "tests/driver.h"
 #include "tests/scenario_support.h"
+#include "tests/typed_scenario.h"
 
 namespace {
 
 using drivertest::headless_session;
 using screen::program_state;
 
-const std::string heading = "THEORETICAL COVERAGE CONTOURS FOR FM";
+const std::string height_prompt = drivertest::at_column(15, "Antenna HAAT in Feet? ");
+const std::string power_prompt = drivertest::at_column(15, "ERP in kW? ");
+const std::string contour_prompt =
+    drivertest::at_column(15, "Contour field strength in dBu/m (-1 = presets)? ");
 const std::string overflow_at_38 = "Line: 38 (in main module)\nOverflow\nContinue?";
 
 std::string padded(std::string text) {
@@ -34,26 +39,40 @@ const std::vector<std::string> presets_at_100_kw = {
     "    Distance to 34 dBu   (50 \xE6V) contour: 93.1 miles or 149.9 kilometers     ",
 };
 
+// The five preset lines after an overflow at each, answered Yes.
+const std::vector<std::string> presets_with_zero_distances = {
+    "    Distance to 70 dBu (3.16 mV) contour: 0 miles or 0 kilometers     ",
+    "    Distance to 60 dBu    (1 mV) contour: 0 miles or 0 kilometers     ",
+    "    Distance to 50 dBu  (316 \xE6V) contour: 0 miles or 0 kilometers     ",
+    "    Distance to 40 dBu  (100 \xE6V) contour: 0 miles or 0 kilometers     ",
+    "    Distance to 34 dBu   (50 \xE6V) contour: 0 miles or 0 kilometers     ",
+};
+
+// The contours for a height, a power and a contour level typed at the prompts.
 struct contour_case {
   const char* name;
-  double kilowatts;
-  float entry;
-  int overflow_dialogs;  // each answered Yes
-  int first_row;         // of the block, after any scrolling
+  std::string feet, kilowatts, entry;  // as typed
+  int overflow_dialogs;                // each answered Yes
+  int first_row;                       // of the block, after any scrolling
   std::vector<std::string> rows;
   int cursor_row;
   float level_after;
 };
 
 void PrintTo(const contour_case& c, std::ostream* os) {
-  *os << c.name;
+  *os << c.name << ": " << c.feet << " ft, " << c.kilowatts << " kW, " << c.entry << " dBu";
+}
+
+std::string typed(const contour_case& c) {
+  return c.feet + "\r" + c.kilowatts + "\r" + c.entry + "\r";
 }
 
 class ContourRows : public testing::TestWithParam<contour_case> {};
 
 TEST_P(ContourRows, WholeRowsCursorAndLevel) {
   const contour_case& c = GetParam();
-  headless_session s(scenario::show_contours_once(1000, c.kilowatts, c.entry));
+  headless_session s(scenario::prompts_then_contours);
+  s.type(typed(c));
   for (int d = 0; d < c.overflow_dialogs; ++d) {
     ASSERT_EQ(s.settle(), program_state::in_dialog) << "dialog " << d << "\n" << s.dump();
     EXPECT_EQ(s.dialog()->text, overflow_at_38);
@@ -61,16 +80,17 @@ TEST_P(ContourRows, WholeRowsCursorAndLevel) {
   }
   ASSERT_EQ(s.settle(), program_state::waiting_for_key) << s.dump();
 
+  // The prompt rows move up with the block when it scrolls.
   const int scrolled = 16 - c.first_row;
-  EXPECT_EQ(s.row(4 - scrolled), padded(std::string(19, ' ') + heading)) << s.dump();
-  for (int r = 1; r <= 24; ++r) {
-    const int i = r - c.first_row;
-    if (r == 4 - scrolled) continue;
-    const std::string expected =
-        i >= 0 && i < static_cast<int>(c.rows.size()) ? padded(c.rows[i]) : padded("");
-    EXPECT_EQ(s.row(r), expected) << "row " << r << "\n" << s.dump();
-  }
-  EXPECT_EQ(s.row(25), padded(std::string(54, ' ') + calculator::credit_line));
+  std::map<int, std::string> expected = {
+      {10 - scrolled, height_prompt + c.feet},
+      {12 - scrolled, power_prompt + c.kilowatts},
+      {14 - scrolled, contour_prompt + c.entry},
+  };
+  for (std::size_t i = 0; i < c.rows.size(); ++i)
+    expected[c.first_row + static_cast<int>(i)] = c.rows[i];
+  for (int r = 1; r <= 25; ++r)
+    EXPECT_EQ(s.row(r), padded(expected[r])) << "row " << r << "\n" << s.dump();
   EXPECT_EQ(s.cursor_row(), c.cursor_row) << s.dump();
   EXPECT_EQ(s.cursor_column(), 1);
   EXPECT_EQ(calculator::vars().contour_level, c.level_after);
@@ -79,74 +99,107 @@ TEST_P(ContourRows, WholeRowsCursorAndLevel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    At1000Feet, ContourRows,
+    Typed, ContourRows,
     testing::Values(
-        contour_case{"Presets", 100, -1, 0, 16, presets_at_100_kw, 22, 34},
-        contour_case{"AnyNegativeEntryGivesThePresets", 100, -1000, 0, 16, presets_at_100_kw, 22,
-                     34},
-        contour_case{"HalfBelowZero", 100, -0.5f, 0, 16, presets_at_100_kw, 22, 34},
+        contour_case{"Presets", "1000", "100", "-1", 0, 16, presets_at_100_kw, 22, 34},
+        contour_case{"AnyNegativeEntryGivesThePresets", "1000", "100", "-1000", 0, 16,
+                     presets_at_100_kw, 22, 34},
+        contour_case{"HalfBelowZero", "1000", "100", "-0.5", 0, 16, presets_at_100_kw, 22, 34},
         contour_case{"EnteredWholeNumberHasNoDecimals",
-                     100,
-                     54,
+                     "1000",
+                     "100",
+                     "54",
                      0,
                      16,
                      {"    Distance to 54 dBu contour: 55 miles or 88.5 kilometers     "},
                      18,
                      54},
         contour_case{"ZeroIsOneEvaluation",
-                     100,
-                     0,
+                     "1000",
+                     "100",
+                     "0",
                      0,
                      16,
                      {"    Distance to 0 dBu contour: 374.6 miles or 603.2 kilometers     "},
                      18,
                      0},
         contour_case{"MinusZeroIsNotBelowZero",
-                     100,
-                     -0.0f,
+                     "1000",
+                     "100",
+                     "-0",
                      0,
                      16,
                      {"    Distance to 0 dBu contour: 374.6 miles or 603.2 kilometers     "},
                      18,
                      0},
         contour_case{"LabelOnlyOnExactEquality",
-                     100,
-                     70.00001f,
+                     "1000",
+                     "100",
+                     "70.00001",
                      0,
                      16,
                      {"    Distance to 70.00001 dBu contour: 31.5 miles or 50.7 kilometers     "},
                      18,
                      70.00001f},
-        contour_case{"EnteredPresetKeepsItsLabel", 100, 34, 0, 16, {presets_at_100_kw[4]}, 18, 34},
-        contour_case{"EnteredSeventy", 100, 70, 0, 16, {presets_at_100_kw[0]}, 18, 70},
+        contour_case{"EnteredPresetKeepsItsLabel",
+                     "1000",
+                     "100",
+                     "34",
+                     0,
+                     16,
+                     {presets_at_100_kw[4]},
+                     18,
+                     34},
+        contour_case{"EnteredSeventy", "1000", "100", "70", 0, 16, {presets_at_100_kw[0]}, 18, 70},
         contour_case{
             "ProbableStandsAloneAbove80",
-            100,
-            100,
+            "1000",
+            "100",
+            "100",
             0,
             16,
             {"probable", "    Distance to 100 dBu contour: 6.3 miles or 10.1 kilometers     "},
             19,
             100},
-        contour_case{"NaNEntryRunsNeitherBranch",
-                     100,
-                     std::numeric_limits<float>::quiet_NaN(),
+        // At 1 kW the power in dB is exactly 0: a field of exactly 80 is not above 80.
+        contour_case{"NoProbableAtExactly80",
+                     "1000",
+                     "1",
+                     "80",
                      0,
                      16,
-                     {},
-                     17,
-                     0},
+                     {"    Distance to 80 dBu contour: 6.3 miles or 10.1 kilometers     "},
+                     18,
+                     80},
+        contour_case{
+            "ProbableBeforeEachPresetAbove80",
+            "100",
+            "0.005",
+            "-1",
+            0,
+            16,
+            {"probable",
+             "    Distance to 70 dBu (3.16 mV) contour: .9 miles or 1.4 kilometers     ",
+             "probable",
+             "    Distance to 60 dBu    (1 mV) contour: 1.6 miles or 2.5 kilometers     ",
+             "    Distance to 50 dBu  (316 \xE6V) contour: 2.9 miles or 4.6 kilometers     ",
+             "    Distance to 40 dBu  (100 \xE6V) contour: 5.3 miles or 8.5 kilometers     ",
+             "    Distance to 34 dBu   (50 \xE6V) contour: 7.5 miles or 12 kilometers     "},
+            24,
+            34},
         contour_case{"OverflowGoesOnWithZeroDistances",
-                     100,
-                     400,
+                     "1000",
+                     "100",
+                     "400",
                      1,
                      16,
                      {"probable", "    Distance to 400 dBu contour: 0 miles or 0 kilometers     "},
                      19,
                      400},
         contour_case{"InfiniteEntryOverflowsOnItsNaN",
-                     100,
-                     std::numeric_limits<float>::infinity(),
+                     "1000",
+                     "100",
+                     "3.4028236E+38",
                      1,
                      16,
                      {"probable", "    Distance to Inf dBu contour: 0 miles or 0 kilometers     "},
@@ -154,8 +207,9 @@ INSTANTIATE_TEST_SUITE_P(
                      std::numeric_limits<float>::infinity()},
         contour_case{
             "EightyColumnAndTwoRowLinesScrollOnce",
-            1e10,
-            -1,
+            "1000",
+            "1E10",
+            "-1",
             0,
             15,
             {"    Distance to 70 dBu (3.16 mV) contour: 867.7 miles or 1397.2 kilometers",
@@ -169,8 +223,9 @@ INSTANTIATE_TEST_SUITE_P(
             34},
         contour_case{
             "TwoOverflowsAnsweredYes",
-            1e20,
-            -1,
+            "1000",
+            "1E20",
+            "-1",
             2,
             15,
             {"    Distance to 70 dBu (3.16 mV) contour: 1.530034E+24 miles or 2.463823E+24",
@@ -182,12 +237,18 @@ INSTANTIATE_TEST_SUITE_P(
              "kilometers", "    Distance to 40 dBu  (100 \xE6V) contour: 0 miles or 0 kilometers",
              "    Distance to 34 dBu   (50 \xE6V) contour: 0 miles or 0 kilometers"},
             24,
-            34}),
+            34},
+        // An entry above the single range arrives as +infinity: every preset's
+        // polynomial overflows at the exponential.
+        contour_case{"InfiniteHeightOverflowsAtEachPreset", "3.4028236E+38", "100", "-1", 5, 16,
+                     presets_with_zero_distances, 22, 34},
+        contour_case{"InfinitePowerOverflowsAtEachPreset", "1000", "3.4028236E+38", "-1", 5, 16,
+                     presets_with_zero_distances, 22, 34}),
     [](const testing::TestParamInfo<contour_case>& info) { return std::string(info.param.name); });
 
 TEST(ContourLines, EightyCharacterLineTakesOneRow) {
-  headless_session s(scenario::show_contours_once(1000, 1e10, 60));
-  ASSERT_EQ(s.settle(), program_state::waiting_for_key);
+  headless_session s(scenario::prompts_then_contours);
+  ASSERT_EQ(s.type("1000\r1E10\r60\r"), program_state::waiting_for_key);
   EXPECT_EQ(s.row(16),
             "    Distance to 60 dBu    (1 mV) contour: 2861.2 miles or 4607.4 kilometers     ")
       << s.dump();
@@ -196,8 +257,8 @@ TEST(ContourLines, EightyCharacterLineTakesOneRow) {
 }
 
 TEST(ContourLines, OverflowAnsweredNoEndsBeforeTheLastPreset) {
-  headless_session s(scenario::show_contours_once(1000, 1e20, -1));
-  ASSERT_EQ(s.settle(), program_state::in_dialog);
+  headless_session s(scenario::prompts_then_contours);
+  ASSERT_EQ(s.type("1000\r1E20\r-1\r"), program_state::in_dialog);
   EXPECT_EQ(s.dialog()->text, overflow_at_38);
   EXPECT_EQ(s.dialog()->caption, "Unhandled Error #6 - drovlan");
   EXPECT_EQ(s.answer(false), program_state::finished);
@@ -210,14 +271,32 @@ TEST(ContourLines, OverflowAnsweredNoEndsBeforeTheLastPreset) {
 }
 
 TEST(ContourLines, OverflowDialogComesAfterProbable) {
-  headless_session s(scenario::show_contours_once(1000, 100, 400));
-  ASSERT_EQ(s.settle(), program_state::in_dialog);
+  headless_session s(scenario::prompts_then_contours);
+  ASSERT_EQ(s.type("1000\r100\r400\r"), program_state::in_dialog);
   EXPECT_EQ(s.row(16), padded("probable")) << s.dump();
   EXPECT_EQ(s.row(17), padded("")) << s.dump();
   EXPECT_EQ(calculator::vars().log_distance, 445.72205f);
   s.answer(true);
   EXPECT_EQ(calculator::vars().tenths_distance, 0);
   EXPECT_EQ(calculator::vars().distance_miles, 0);
+}
+
+// No entry gives a level that is not a number; set one in its place, and
+// neither branch of the block runs.
+TEST(ContourLines, NaNEntryRunsNeitherBranch) {
+  headless_session s([] {
+    auto& v = calculator::vars();
+    calculator::ask_antenna_height(v.antenna_height);
+    calculator::ask_power(v.radiated_power);
+    v.contour_entry = std::numeric_limits<float>::quiet_NaN();
+    calculator::show_contours(v.contour_entry, v.contour_level, v.radiated_power, v.antenna_height);
+    (void)screen::input_chars(1);
+  });
+  ASSERT_EQ(s.type("1000\r100\r"), program_state::waiting_for_key);
+  for (int r = 14; r <= 25; ++r) EXPECT_EQ(s.row(r), padded("")) << "row " << r << "\n" << s.dump();
+  EXPECT_EQ(s.cursor_row(), 17);
+  EXPECT_EQ(s.cursor_column(), 1);
+  EXPECT_EQ(calculator::vars().contour_level, 0);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The whole program typed key by key: prompts, results and the change menu.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "calculator/calculator.h"
+#include "screen/frontend.h"
 #include "tests/typed_scenario.h"
 
 namespace {
@@ -141,6 +144,59 @@ TEST(Scenario, KeysTypedAheadAreTakenByTheNextMenu) {
   EXPECT_EQ(s.cursor_row(), 23);
 }
 
+// Presets whose lines take eight rows scroll the screen once; a later pass
+// writes its prompt on row 10 under the moved rows, and the next block
+// scrolls it all once more. Row 25 never moves.
+TEST(Scenario, MenuPassAfterTheBlockHasScrolled) {
+  const std::string line_70 =
+      "    Distance to 70 dBu (3.16 mV) contour: 867.7 miles or 1397.2 kilometers";
+  const std::vector<std::string> block = {
+      line_70,
+      "    Distance to 60 dBu    (1 mV) contour: 2861.2 miles or 4607.4 kilometers",
+      "    Distance to 50 dBu  (316 \xE6V) contour: 14919.9 miles or 24025.6",
+      "kilometers",
+      "    Distance to 40 dBu  (100 \xE6V) contour: 138251.3 miles or 222626.8",
+      "kilometers",
+      "    Distance to 34 dBu   (50 \xE6V) contour: 730421.6 miles or 1176202",
+      "kilometers",
+  };
+  const auto block_from = [&](int first) {
+    std::vector<drivertest::expected_row> rows;
+    for (std::size_t i = 0; i < block.size(); ++i)
+      rows.push_back({first + static_cast<int>(i), block[i]});
+    return rows;
+  };
+  const drivertest::expected_row credit = {25, at_column(55, calculator::credit_line)};
+  headless_session s;
+  run_steps(s, {{"1000<Enter>1E10<Enter>-1<Enter>",
+                 drivertest::whole_screen(with(block_from(15), {{3, heading},
+                                                                {9, height_prompt + "1000"},
+                                                                {11, power_prompt + "1E10"},
+                                                                {13, contour_prompt + "-1"},
+                                                                {23, menu},
+                                                                credit})),
+                 23, 55},
+                {"h",
+                 drivertest::whole_screen({{3, heading},
+                                           {9, height_prompt + "1000"},
+                                           {10, height_prompt},
+                                           {11, power_prompt + "1E10"},
+                                           {13, contour_prompt + "-1"},
+                                           {15, line_70},
+                                           credit}),
+                 10, 37},
+                {"1000<Enter>",
+                 drivertest::whole_screen(with(block_from(15), {{2, heading},
+                                                                {8, height_prompt + "1000"},
+                                                                {9, height_prompt + "1000"},
+                                                                {10, power_prompt + "1E10"},
+                                                                {12, contour_prompt + "-1"},
+                                                                {14, line_70},
+                                                                {23, menu},
+                                                                credit})),
+                 23, 55}});
+}
+
 TEST(Scenario, QuitEndsWithExitCodeZero) {
   for (const char* key : {"q", "Q"}) {
     headless_session s;
@@ -175,6 +231,92 @@ TEST(Scenario, LongEntriesRunOnToTheNextRow) {
     s.type("\r");
     // The next prompt or the results follow, and what ran on stays on the screen.
     EXPECT_EQ(drivertest::right_trimmed(s.row(c.row + 1)), run_on) << s.dump();
+  }
+}
+
+// The height as its prompt stores it: the natural logarithm of the feet
+// typed, of 100 for anything below 100.
+TEST(Prompts, HeightIsTheLogarithmOfAtLeast100Feet) {
+  const struct {
+    const char* typed;
+    float stored;
+  } cases[] = {
+      {"", 4.6051702f},      {"0", 4.6051702f},
+      {"-500", 4.6051702f},  {"-", 4.6051702f},
+      {".", 4.6051702f},     {"99.99999", 4.6051702f},
+      {"100", 4.6051702f},   {"&H64", 4.6051702f},
+      {"100.5", 4.6101575f}, {"328.5", 5.7945371f},
+      {"1000", 6.9077554f},  {"2000", 7.6009026f},
+      {"1E30", 69.077553f},  {"3.4028236E+38", std::numeric_limits<float>::infinity()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("typed \"") + c.typed + "\"");
+    single_value height = -1;
+    headless_session s([&] {
+      calculator::ask_antenna_height(height);
+      (void)screen::input_chars(1);
+    });
+    s.type(std::string(c.typed) + "\r");
+    EXPECT_EQ(height, c.stored);
+    EXPECT_EQ(s.cursor_row(), 11);
+  }
+}
+
+// The power as its prompt stores it, in dB; below 0.001 kW it is asked again.
+TEST(Prompts, PowerBelowAThousandthIsAskedAgain) {
+  const float inf = std::numeric_limits<float>::infinity();
+  const struct {
+    const char* typed;
+    bool accepted;
+    float stored;
+  } cases[] = {
+      {"0.001", true, -29.999691f},
+      {".001", true, -29.999691f},
+      {"1E-3", true, -29.999691f},
+      {"1e-3", true, -29.999691f},
+      {"0.00099999999", true, -29.999691f},  // rounds to the same single as 0.001
+      {"1", true, 0},
+      {"10", true, 9.999897f},
+      {"100", true, 19.999794f},
+      {"&H64", true, 19.999794f},
+      {"1000", true, 29.999691f},
+      {"3.4028235E+38", true, 385.31442f},
+      {"3.4028236E+38", true, inf},
+      {"0.00099999998", false, 0},
+      {"0.0009999", false, 0},
+      {"0", false, 0},
+      {"-0", false, 0},
+      {"-5", false, 0},
+      {"", false, 0},
+      {"-", false, 0},
+      {".", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("typed \"") + c.typed + "\"");
+    single_value power = -1;
+    headless_session s([&] {
+      calculator::ask_power(power);
+      (void)screen::input_chars(1);
+    });
+    s.type(std::string(c.typed) + "\r");
+    if (c.accepted) {
+      EXPECT_EQ(power, c.stored);
+      EXPECT_EQ(s.cursor_row(), 13) << s.dump();
+      EXPECT_EQ(s.cursor_column(), 1) << s.dump();
+      continue;
+    }
+    // Asked again: the prompt waits once more, the entry's first ten columns blank.
+    EXPECT_TRUE(screen::text_cursor_visible());
+    EXPECT_EQ(s.cursor_row(), 12) << s.dump();
+    EXPECT_EQ(s.cursor_column(), 26) << s.dump();
+    const std::string typed = c.typed;
+    EXPECT_EQ(
+        drivertest::right_trimmed(s.row(12)),
+        drivertest::right_trimmed(
+            power_prompt + (typed.size() > 10 ? std::string(10, ' ') + typed.substr(10) : "")));
+    s.type("1\r");
+    EXPECT_EQ(power, 0);
+    EXPECT_EQ(s.cursor_row(), 13) << s.dump();
   }
 }
 

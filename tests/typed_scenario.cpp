@@ -1,5 +1,6 @@
 #include "tests/typed_scenario.h"
 
+#include <algorithm>
 #include <map>
 
 namespace drivertest {
@@ -59,6 +60,14 @@ void run_steps(headless_session& s, const std::vector<scenario_step>& steps) {
                                                        << s.dump();
     }
   }
+}
+
+std::vector<expected_row> whole_screen(std::vector<expected_row> rows) {
+  for (int r = 1; r <= screen::screen_rows; ++r) {
+    if (std::none_of(rows.begin(), rows.end(), [r](const expected_row& e) { return e.row == r; }))
+      rows.push_back({r, ""});
+  }
+  return rows;
 }
 
 std::string at_column(int column, const std::string& text) {

@@ -30,6 +30,9 @@ struct scenario_step {
 // Types each step's keys, waits for the program to block and checks the rows.
 void run_steps(headless_session& s, const std::vector<scenario_step>& steps);
 
+// All 25 rows: the rows given, every other row blank.
+std::vector<expected_row> whole_screen(std::vector<expected_row> rows);
+
 // Text at column `column` on an otherwise blank row start.
 std::string at_column(int column, const std::string& text);
 
