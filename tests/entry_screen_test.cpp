@@ -8,6 +8,7 @@
 #include "screen/layer_state.h"
 #include "tests/driver.h"
 #include "tests/entry_cases.h"
+#include "tests/test_names.h"
 
 namespace {
 
@@ -54,7 +55,10 @@ TEST_P(EntryScreenTest, TypedAtTheCursor) {
   EXPECT_EQ(screen::snapshot_screen().grid, expected_screen(10, 37, c.shown, true)) << s.dump();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EntryScreenTest, testing::ValuesIn(entrytest::entry_cases()));
+INSTANTIATE_TEST_SUITE_P(Cases, EntryScreenTest, testing::ValuesIn(entrytest::entry_cases()),
+                         [](const auto& info) {
+                           return testnames::readable(info.index, info.param.keys);
+                         });
 
 TEST(EntryScreen, VariableFollowsEveryAcceptedChangeAndCursorShowsMeanwhile) {
   entry_program p;
