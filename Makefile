@@ -1,54 +1,105 @@
-# Top-level commands over CMake. `make run` and `make test` install what is missing first.
+# Top-level commands over CMake; `make help` lists them. Each first installs
+# the Debian packages that it needs and that are missing (scripts/install-deps.sh).
+SHELL := /bin/bash
+.SHELLFLAGS := -o pipefail -c
+MAKEFLAGS += --no-print-directory
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-plain test-asan test-tsan bench fuzz format clean
+# Every build tree made here: $(BUILD) for build, run, test-plain, bench, fuzz
+# and lint, one more for each other stage of make test.
+TREES = $(BUILD) $(BUILD)-clang $(BUILD)-asan $(BUILD)-tsan
+# The stages of make test, in order; each ends with one summary line.
+STAGES = plain clang asan tsan
+
+# $(call configure,TREE,FLAGS): cmake's configure step. Its routine "-- "
+# lines are hidden; its notices (what is not built, and the Debian package
+# that would build it), warnings and errors are shown.
+configure = cmake -S . -B $(1) $(CMAKE_FLAGS) $(2) | { grep -v '^-- ' || true; }
+stage = TEST_SUMMARY=$(abspath $(BUILD))/test-summary bash scripts/test-stage.sh
+
+.PHONY: all help build run test $(addprefix test-,$(STAGES)) bench fuzz lint format clean \
+        configure deps-run deps-test deps-bench deps-lint deps-format
 
 all: build
 
-deps:
-	@bash scripts/install-deps.sh
+help:
+	@echo 'make run         install what running needs, build the calculator, open its window'
+	@echo 'make test        install what testing needs, build and run every test, stage by stage:'
+	@echo '                   test-plain  every test, the window tests and fuzz runs included ($(BUILD)/)'
+	@echo '                   test-clang  clang++ build, warnings as errors, headless tests ($(BUILD)-clang/)'
+	@echo '                   test-asan   headless and window tests under ASan and UBSan ($(BUILD)-asan/)'
+	@echo '                   test-tsan   headless tests and one window session under TSan ($(BUILD)-tsan/)'
+	@echo 'make build       build every program that the installed packages allow ($(BUILD)/; the default)'
+	@echo 'make bench       every benchmark, then the window figures; ends with a table'
+	@echo 'make fuzz        each fuzz target for DROVLAN_FUZZ_SECONDS seconds (600 without it)'
+	@echo 'make lint        clang-tidy over every source file (.clang-tidy)'
+	@echo 'make format      clang-format over every source file (.clang-format)'
+	@echo 'make clean       remove every build tree: $(TREES)'
+	@echo 'Variables: BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS=$(CMAKE_FLAGS)'
 
-configure: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+deps-%:
+	@bash scripts/install-deps.sh $*
+
+configure: deps-run
+	@$(call configure,$(BUILD))
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target drovlan
+	@[ -n "$$DISPLAY" ] || { echo "make run: DISPLAY is not set; the calculator needs a display for its window" >&2; exit 1; }
 	./$(BUILD)/drovlan
 
-# Every test in the plain build (the window tests each on an Xvfb of their own), then
-# the headless suites again under the sanitizers: the window tests too under ASan,
-# one window session under TSan.
-test: test-plain test-asan test-tsan
+test:
+	@mkdir -p $(BUILD) && rm -f $(BUILD)/test-summary
+	@status=0; for s in $(STAGES); do $(MAKE) test-$$s || { status=1; break; }; done; \
+	  echo "== make test"; cat $(BUILD)/test-summary; exit $$status
 
-test-plain: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+# Every test: the headless suites, the window tests each on an Xvfb of its
+# own, the bounded fuzz runs.
+test-plain: deps-test
+	@$(call configure,$(BUILD))
+	@$(stage) plain $(BUILD) $(JOBS) ''
 
-test-asan: deps
-	@cmake -S . -B $(BUILD)-asan -DDROVLAN_SANITIZE=address -DDROVLAN_BENCH=OFF >/dev/null
-	@cmake --build $(BUILD)-asan -j $(JOBS)
-	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
-	cd $(BUILD)-asan && ctest --output-on-failure -j $(JOBS) -L window
+# The whole tree built by clang++ with its own -Wall -Wextra, each warning an
+# error; the headless suites run on what it built.
+test-clang: deps-test
+	@$(call configure,$(BUILD)-clang,-DCMAKE_CXX_COMPILER=clang++ -DDROVLAN_WERROR=ON -DDROVLAN_FUZZ=OFF)
+	@$(stage) clang $(BUILD)-clang $(JOBS) "-LE window|fuzz"
 
-test-tsan: deps
-	@cmake -S . -B $(BUILD)-tsan -DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF >/dev/null
-	@cmake --build $(BUILD)-tsan -j $(JOBS)
-	cd $(BUILD)-tsan && ctest --output-on-failure -j $(JOBS) -LE 'window|fuzz'
-	cd $(BUILD)-tsan && ctest --output-on-failure -L window-tsan
+# The headless suites, then the window tests, under ASan and UBSan.
+test-asan: deps-test
+	@$(call configure,$(BUILD)-asan,-DDROVLAN_SANITIZE=address -DDROVLAN_BENCH=OFF -DDROVLAN_FUZZ=OFF)
+	@$(stage) asan $(BUILD)-asan $(JOBS) "-LE window|fuzz" "-L window"
 
-fuzz: build
-	cmake --build $(BUILD) --target fuzz_long
+# The headless suites and one window session under TSan.
+test-tsan: deps-test
+	@$(call configure,$(BUILD)-tsan,-DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF -DDROVLAN_FUZZ=OFF)
+	@$(stage) tsan $(BUILD)-tsan $(JOBS) "-LE window|fuzz" "-L window-tsan"
 
 # Every benchmark, then the real window's figures beside their references, on
 # an Xvfb of its own; ends with a table (also left in $(BUILD)/bench-figures.md).
-bench: build
+bench: deps-bench
+	@$(call configure,$(BUILD))
+	@cmake --build $(BUILD) -j $(JOBS)
 	bash bench/run_figures.sh $(BUILD)
 
-format:
+# DROVLAN_FUZZ_SECONDS, from the environment or the make command line, holds for this run only.
+fuzz: deps-test
+	@case "$${DROVLAN_FUZZ_SECONDS:-600}" in ''|*[!0-9]*) \
+	  echo "make fuzz: DROVLAN_FUZZ_SECONDS must be a whole number of seconds" >&2; exit 1;; esac
+	@$(call configure,$(BUILD))
+	@cmake --build $(BUILD) --target fuzz_long
+
+lint: deps-lint
+	@$(call configure,$(BUILD))
+	@bash scripts/lint.sh $(BUILD) $(JOBS)
+
+format: deps-format
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(TREES)

@@ -17,7 +17,7 @@ bool textured = false;
 GLuint texture = 0;
 
 void draw_textured_quad() {
-  static const std::vector<std::uint32_t> image(640 * 400, 0xFFAAAAAAu);
+  static const std::vector<std::uint32_t> image(std::size_t{640} * 400, 0xFFAAAAAAu);
   if (texture == 0) {
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);

@@ -2,7 +2,7 @@
 # types keys and reads pixels back, and the baseline freeglut program.
 find_package(X11 QUIET)
 if(NOT X11_FOUND OR NOT X11_Xtst_FOUND)
-  message(STATUS "Xlib or XTest not found: window probes not built")
+  drovlan_without("XTest" libxtst-dev "the window probes of make bench are not built" test)
   return()
 endif()
 

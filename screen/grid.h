@@ -45,7 +45,8 @@ class text_grid {
 
  private:
   static std::size_t index(int row, int column) {
-    return static_cast<std::size_t>((row - 1) * screen_columns + (column - 1));
+    return static_cast<std::size_t>(row - 1) * screen_columns +
+           static_cast<std::size_t>(column - 1);
   }
   void put(std::uint8_t byte, bool more_follows);
   void scroll_up();

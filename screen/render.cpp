@@ -86,7 +86,7 @@ bool render_frame(const text_grid& grid, bool cursor_visible, bool cursor_phase,
     for (int y = cursor_first_row; y < glyph_height; ++y) {
       std::uint32_t* out = bgra +
                            static_cast<std::ptrdiff_t>((row - 1) * glyph_height + y) * frame_width +
-                           (column - 1) * glyph_width;
+                           static_cast<std::ptrdiff_t>(column - 1) * glyph_width;
       std::fill(out, out + glyph_width, fg);
     }
   }

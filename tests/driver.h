@@ -53,8 +53,6 @@ class headless_session {
  private:
   std::thread program_;
   std::thread keeper_;
-  std::optional<int> exit_code_;
-  bool ended_ = false;
 };
 
 }  // namespace drivertest

@@ -2,6 +2,8 @@
 // the keys, the ones refused, the entry left on the screen and the value.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <bit>
 #include <cstdint>
 #include <limits>
@@ -20,8 +22,9 @@ struct entry_case {
   float value;          // the variable after Enter
 };
 
-inline std::ostream& operator<<(std::ostream& out, const entry_case& c) {
-  return out << '"' << c.keys << '"';
+// The keys, with Backspace and Tab written as \b and \t.
+inline void PrintTo(const entry_case& c, std::ostream* out) {
+  *out << testing::PrintToString(c.keys);
 }
 
 inline std::uint32_t bits(float f) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/entry_cases.h"
+#include "tests/test_names.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ TEST_P(EntryRulesTest, KeyByKey) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EntryRulesTest, testing::ValuesIn(entrytest::entry_cases()));
+INSTANTIATE_TEST_SUITE_P(Cases, EntryRulesTest, testing::ValuesIn(entrytest::entry_cases()),
+                         [](const auto& info) {
+                           return testnames::readable(info.index, info.param.keys);
+                         });
 
 }  // namespace

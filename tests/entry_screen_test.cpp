@@ -11,6 +11,7 @@
 #include "screen/layer_state.h"
 #include "tests/driver.h"
 #include "tests/entry_cases.h"
+#include "tests/test_names.h"
 #include "tests/typed_scenario.h"
 
 namespace {
@@ -82,7 +83,10 @@ TEST_P(EntryScreenTest, TypedAtTheCursor) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, EntryScreenTest, testing::ValuesIn(entrytest::entry_cases()));
+INSTANTIATE_TEST_SUITE_P(Cases, EntryScreenTest, testing::ValuesIn(entrytest::entry_cases()),
+                         [](const auto& info) {
+                           return testnames::readable(info.index, info.param.keys);
+                         });
 
 TEST(EntryScreen, VariableFollowsEveryAcceptedChangeAndCursorShowsMeanwhile) {
   entry_program p;

@@ -1,12 +1,30 @@
 # Fuzz targets of the numeric entry's rules and of the number text. libFuzzer
 # comes with clang, so they are built by clang++ directly, apart from the g++ build.
-find_program(DROVLAN_FUZZ_CXX NAMES clang++ clang++-14)
-if(NOT DROVLAN_FUZZ_CXX)
-  message(STATUS "clang++ not found: the fuzz targets are not built")
+option(DROVLAN_FUZZ "Build the fuzz targets" ON)
+if(NOT DROVLAN_FUZZ)
   return()
 endif()
-
-set(DROVLAN_FUZZ_SECONDS 600 CACHE STRING "Seconds that each fuzz target fuzzes for with make fuzz")
+find_program(DROVLAN_FUZZ_CXX NAMES clang++ clang++-14)
+if(NOT DROVLAN_FUZZ_CXX)
+  drovlan_without("clang++" clang "the fuzz targets are not built" test)
+  return()
+endif()
+# libFuzzer's runtime is a package of its own: try a link once, until it works.
+if(NOT DROVLAN_FUZZ_LINKS)
+  set(probe ${CMAKE_CURRENT_BINARY_DIR}/fuzz_probe)
+  file(WRITE ${probe}.cpp "#include <cstddef>\n#include <cstdint>\n"
+                          "extern \"C\" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) "
+                          "{ return 0; }\n")
+  execute_process(COMMAND ${DROVLAN_FUZZ_CXX} -fsanitize=fuzzer,address,undefined ${probe}.cpp -o
+                          ${probe} RESULT_VARIABLE probe_failed OUTPUT_QUIET ERROR_QUIET)
+  if(probe_failed)
+    drovlan_without("libFuzzer" libclang-rt-14-dev "the fuzz targets are not built" test)
+    return()
+  endif()
+  set(DROVLAN_FUZZ_LINKS ON CACHE INTERNAL "clang++ links libFuzzer targets")
+endif()
+# The fuzzing time of make fuzz comes from the environment of each run, not the cache.
+unset(DROVLAN_FUZZ_SECONDS CACHE)
 set(fuzz_dir ${CMAKE_CURRENT_SOURCE_DIR}/fuzz)
 set(long_fuzz_runs)
 
@@ -27,9 +45,11 @@ function(add_fuzz_target name sources headers runs)
   file(MAKE_DIRECTORY ${corpus})
   add_test(NAME ${name} COMMAND ${binary} -runs=${runs} -seed=1 ${corpus} ${ARGN})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
+  # The time comes from DROVLAN_FUZZ_SECONDS in the environment of each run, 600 s without it.
   add_custom_target(
     ${name}_long
-    COMMAND ${binary} -max_total_time=${DROVLAN_FUZZ_SECONDS} ${corpus} ${ARGN}
+    COMMAND sh -c "exec \"$0\" -max_total_time=\"\${DROVLAN_FUZZ_SECONDS:-600}\" \"$@\"" ${binary}
+            ${corpus} ${ARGN}
     DEPENDS ${name}
     USES_TERMINAL
     VERBATIM)

@@ -28,6 +28,10 @@ struct print_case {
   bool wrap_pending;
 };
 
+void PrintTo(const print_case& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class PrintTest : public testing::TestWithParam<print_case> {};
 
 TEST_P(PrintTest, CursorEndsWhereExpected) {

@@ -141,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  {4.9393296f, 4.460734f, 4.562387f, 4.5322785f, 4.5340858f},
                                  931.38324f,
                                  93.1f,
-                                 149.9f}));
+                                 149.9f}),
+    [](const auto& info) { return std::to_string(static_cast<int>(info.param.level)) + "dBu"; });
 
 TEST_F(ModelTest, EnteredLevels) {
   const struct {

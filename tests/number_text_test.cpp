@@ -6,12 +6,18 @@
 #include <cmath>
 #include <limits>
 
+#include "tests/test_names.h"
+
 namespace {
 
 struct number_case {
   float value;
   const char* text;
 };
+
+void PrintTo(const number_case& c, std::ostream* os) {
+  *os << std::hexfloat << c.value << " as \"" << c.text << '"';
+}
 
 class NumberTextTest : public testing::TestWithParam<number_case> {};
 
@@ -47,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         number_case{-std::numeric_limits<float>::infinity(), "-Inf"},
         number_case{std::numeric_limits<float>::quiet_NaN(), " NaN"},
         number_case{-std::numeric_limits<float>::quiet_NaN(), " NaN"}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    [](const auto& info) { return testnames::readable(info.index, info.param.text); });
 
 TEST(NumberText, NeverMoreThanThirteenCharacters) {
   // Walk the exponents with a few significands each.

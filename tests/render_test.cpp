@@ -45,6 +45,10 @@ struct cell_case {
   int fg, bg;
 };
 
+void PrintTo(const cell_case& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class RenderCell : public testing::TestWithParam<cell_case> {};
 
 TEST_P(RenderCell, DrawsGlyphInItsColours) {

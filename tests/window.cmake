@@ -4,7 +4,8 @@
 if(NOT TARGET screen_window)
   return()
 endif()
-find_package(X11 REQUIRED)
+find_package(X11)
+drovlan_require(X11_FOUND "Xlib" libx11-dev)
 
 set(window_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/window)
 
