@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  931.38324f,
                                  93.1f,
                                  149.9f}),
-    [](const auto& info) { return std::to_string(static_cast<int>(info.param.level)) + "dBu"; });
+    [](const auto& info) { return info.param.typed + "dBu"; });
 
 TEST_F(ModelTest, EnteredLevels) {
   const struct {
