@@ -19,3 +19,11 @@ if(OpenGL_FOUND AND GLUT_FOUND)
   target_link_libraries(min_glut PRIVATE GLUT::GLUT OpenGL::GL)
   set_target_properties(min_glut PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
 endif()
+
+# The CPU time of one redraw, through the window front end's own painter.
+find_package(GLEW QUIET)
+if(TARGET screen_window AND GLEW_FOUND AND GLUT_FOUND)
+  add_executable(frame_cost ${CMAKE_CURRENT_LIST_DIR}/frame_cost.cpp)
+  target_link_libraries(frame_cost PRIVATE screen_window GLUT::GLUT GLEW::GLEW OpenGL::GL)
+  set_target_properties(frame_cost PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
+endif()
