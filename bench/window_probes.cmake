@@ -1,14 +1,15 @@
 # Bench-only programs for the window figures of `make bench`: the X probe that
 # types keys and reads pixels back, and the baseline freeglut program.
 find_package(X11 QUIET)
-if(NOT X11_FOUND OR NOT X11_Xtst_FOUND)
-  message(STATUS "Xlib or XTest not found: window probes not built")
+if(NOT X11_FOUND OR NOT X11_Xtst_FOUND OR NOT X11_XShm_FOUND)
+  message(STATUS "Xlib, XTest or MIT-SHM not found: window probes not built")
   return()
 endif()
 
 add_executable(xprobe ${CMAKE_CURRENT_LIST_DIR}/xprobe.cpp)
-target_include_directories(xprobe PRIVATE ${X11_INCLUDE_DIR} ${X11_Xtst_INCLUDE_PATH})
-target_link_libraries(xprobe PRIVATE ${X11_LIBRARIES} ${X11_Xtst_LIB})
+target_include_directories(xprobe PRIVATE ${X11_INCLUDE_DIR} ${X11_Xtst_INCLUDE_PATH}
+                                          ${X11_XShm_INCLUDE_PATH})
+target_link_libraries(xprobe PRIVATE ${X11_LIBRARIES} ${X11_Xtst_LIB} ${X11_Xext_LIB})
 set_target_properties(xprobe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
 
 set(OpenGL_GL_PREFERENCE GLVND)

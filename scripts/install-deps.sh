@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick xterm
   unifont valgrind
-  libxtst-dev
+  libxtst-dev libxext-dev
 )
 
 missing=()
