@@ -38,6 +38,12 @@ bool can_make_mipmaps() {
   return glew_ready && (GLEW_VERSION_3_0 || GLEW_ARB_framebuffer_object);
 }
 
+int pot(int v) {
+  int p = 1;
+  while (p < v) p *= 2;
+  return p;
+}
+
 bool has_token(const char* list, const char* token) {
   if (list == nullptr) return false;
   const std::string_view all(list), wanted(token);
@@ -55,11 +61,6 @@ void gl_image::create(int w, int h, bool glew_is_ready) {
   width = w;
   height = h;
   const bool npot = glew_is_ready && (GLEW_VERSION_2_0 || GLEW_ARB_texture_non_power_of_two);
-  auto pot = [](int v) {
-    int p = 1;
-    while (p < v) p *= 2;
-    return p;
-  };
   texture_width = npot ? w : pot(w);
   texture_height = npot ? h : pot(h);
   glGenTextures(1, &texture);
@@ -69,25 +70,40 @@ void gl_image::create(int w, int h, bool glew_is_ready) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  allocated = false;
+  use_glu = false;
+}
+
+// The texture's storage comes with the first image, in one step where the
+// image fills it: allocating it empty and then filling it costs the start a
+// further pass over a megabyte.
+bool gl_image::allocate(const std::uint32_t* pixels, bool whole) {
+  allocated = true;
+  const bool exact = whole && texture_width == width && texture_height == height;
   while (glGetError() != GL_NO_ERROR) {
   }
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, texture_width, texture_height, 0, GL_BGRA,
-               GL_UNSIGNED_BYTE, nullptr);
+               GL_UNSIGNED_BYTE, exact ? pixels : nullptr);
   // Last resort for an implementation that takes neither size nor format:
   // GLU builds the texture from the whole padded image each time.
   use_glu = glGetError() != GL_NO_ERROR;
   if (use_glu) {
-    texture_width = pot(w);
-    texture_height = pot(h);
+    texture_width = pot(width);
+    texture_height = pot(height);
   }
-  if (use_glu || texture_width != w || texture_height != h) {
+  if (use_glu || texture_width != width || texture_height != height) {
     padded.assign(static_cast<std::size_t>(texture_width) * texture_height, 0xFF000000u);
   }
+  return exact && !use_glu;
 }
 
 void gl_image::upload(const std::uint32_t* pixels, pixel_rect band) {
   if (band.empty()) return;
   glBindTexture(GL_TEXTURE_2D, texture);
+  if (!allocated && allocate(pixels, band == pixel_rect{0, 0, width, height})) {
+    if (filtered) make_mipmaps();
+    return;
+  }
   if (!use_glu) {
     // Rows of the band only, read out of the whole image.
     glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
@@ -108,7 +124,7 @@ void gl_image::upload(const std::uint32_t* pixels, pixel_rect band) {
 }
 
 void gl_image::make_mipmaps() const {
-  if (can_make_mipmaps()) glGenerateMipmap(GL_TEXTURE_2D);
+  if (allocated && can_make_mipmaps()) glGenerateMipmap(GL_TEXTURE_2D);
 }
 
 void gl_image::set_filtered(bool on) {

@@ -23,6 +23,7 @@ struct gl_image {
   GLuint texture = 0;
   int width = 0, height = 0;
   int texture_width = 0, texture_height = 0;
+  bool allocated = false;  // storage comes with the first upload
   bool use_glu = false;
   bool filtered = false;              // scaled down: linear, with mipmaps where they can be made
   std::vector<std::uint32_t> padded;  // the power-of-two fallbacks
@@ -40,6 +41,8 @@ struct gl_image {
   }
 
  private:
+  // True when it stored the whole image already.
+  bool allocate(const std::uint32_t* pixels, bool whole);
   void make_mipmaps() const;
 };
 
