@@ -1,8 +1,9 @@
 // The CPU time of one redraw in a real window of the calculator's display
 // mode, through the window front end's own painter: a cursor blink, a full
 // screen of new text, a swap with nothing drawn, and the way every frame was
-// drawn before (the whole image uploaded, cleared and drawn). Each figure is
-// split into rendering the cells, uploading, drawing and swapping; CPU time is
+// drawn before (the whole image uploaded, cleared and drawn); the blink also
+// spaced as at a prompt. Each figure is split into rendering the cells,
+// uploading, drawing and swapping (until the frame is finished); CPU time is
 // the whole process's, the renderer's threads included.
 //   frame_cost [--single-sample]   the second without multisampling, to compare
 // Prints "NAME cpu_ms render_ms upload_ms draw_ms swap_ms wall_ms" lines.
@@ -18,6 +19,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -71,17 +73,18 @@ window_painter painter;
 std::vector<std::uint32_t> image(frame_pixels);
 constexpr int frames = 200;
 
-// Runs `frames` redraws; `prepare(i)` renders frame i into the image and says
-// what changed.
+// Runs `count` redraws, `apart` from each other; `prepare(i)` renders frame i
+// into the image and says what changed.
 enum class way { painter, whole_frame, swap_alone };
 
 split measure(const std::function<cell_rect(int)>& prepare, way how = way::painter,
-              gl_image* whole = nullptr) {
+              gl_image* whole = nullptr, int count = frames, std::chrono::milliseconds apart = {}) {
   const bool old_way = how == way::whole_frame;
   split s;
-  const double cpu0 = process_cpu_ms(), wall0 = wall_ms();
-  for (int i = 0; i < frames; ++i) {
-    double t = process_cpu_ms();
+  for (int i = 0; i < count; ++i) {
+    if (apart.count() > 0) std::this_thread::sleep_for(apart);
+    const double cpu0 = process_cpu_ms(), wall0 = wall_ms();
+    double t = cpu0;
     const cell_rect changed = prepare(i);
     double u = process_cpu_ms();
     s.render += u - t;
@@ -105,12 +108,12 @@ split measure(const std::function<cell_rect(int)>& prepare, way how = way::paint
     u = process_cpu_ms();
     s.draw += u - t;
     if (drawn) glutSwapBuffers();
+    glFinish();
     s.swap += process_cpu_ms() - u;
+    s.cpu += process_cpu_ms() - cpu0;
+    s.wall += wall_ms() - wall0;
   }
-  glFinish();
-  s.cpu = process_cpu_ms() - cpu0;
-  s.wall = wall_ms() - wall0;
-  for (double* v : {&s.cpu, &s.render, &s.upload, &s.draw, &s.swap, &s.wall}) *v /= frames;
+  for (double* v : {&s.cpu, &s.render, &s.upload, &s.draw, &s.swap, &s.wall}) *v /= count;
   return s;
 }
 
@@ -140,13 +143,16 @@ void run_all() {
     return low;
   };
   // The cursor's cell at the height prompt, in and out of its phase.
-  const split blink = best([&] {
-    return measure([&](int i) {
-      const cell_rect cursor{prompt.column() - 1, prompt.row() - 1, prompt.column(), prompt.row()};
-      render_cells(prompt, true, i % 2 == 1, true, cursor, image.data());
-      return cursor;
-    });
-  });
+  const auto blink_frame = [&](int i) {
+    const cell_rect cursor{prompt.column() - 1, prompt.row() - 1, prompt.column(), prompt.row()};
+    render_cells(prompt, true, i % 2 == 1, true, cursor, image.data());
+    return cursor;
+  };
+  const split blink = best([&] { return measure(blink_frame); });
+  // The same as at a prompt, one blink per half period: the renderer's threads
+  // and caches are cold at each.
+  const split blink_apart = measure(blink_frame, way::painter, nullptr, 12,
+                                    std::chrono::milliseconds(cursor_half_period_ms));
   const split full = best([&] {
     return measure([&](int i) {
       render_frame(i % 2 ? full_a : full_b, false, true, true, image.data());
@@ -176,6 +182,7 @@ void run_all() {
         way::whole_frame, &whole);
   });
   report("blink", blink);
+  report("blink-apart", blink_apart);
   report("full", full);
   report("unchanged", swap_only);
   report("whole-blink", before_blink);
