@@ -2,8 +2,12 @@
 # `make bench`: every benchmark, then the calculator's real window measured
 # beside a reference in the same run, on an Xvfb of its own:
 #   idle CPU at the change menu      beside xterm showing static text
-#   key-to-pixel latency, 50 keys    beside xterm echoing the same keys
-#   start-up to the first text       beside xterm
+#   idle CPU at a prompt             beside xterm -bc, its cursor blinking too
+#   key-to-pixel latency, 50 keys    beside xterm echoing the same keys; the
+#                                    entry cell polled, and the whole window
+#   CPU time of one redraw           a cursor blink, a full screen, a swap alone,
+#                                    beside the whole frames drawn before
+#   start-up to the first text       beside xterm and a bare freeglut window
 #   frame render                     beside a memcpy of the same bytes
 #   peak memory at the change menu   beside a freeglut program that only clears
 #   each way out, request to exit    at each prompt, the menu and the dialog
@@ -16,15 +20,17 @@ build=${1:-build}
 app=$build/drovlan
 probe=$build/bench/xprobe
 baseline=$build/bench/min_glut
+frame_cost=$build/bench/frame_cost
 benchmarks=$build/bench/benchmarks
 tests=$build/tests
-for f in "$app" "$probe" "$baseline" "$benchmarks" "$tests/window_reference" \
+for f in "$app" "$probe" "$baseline" "$frame_cost" "$benchmarks" "$tests/window_reference" \
   "$tests/window_key_probe" "$tests/window_xtool"; do
   [ -x "$f" ] || { echo "run_figures: $f is missing; build first" >&2; exit 1; }
 done
 
 title="Drovlan - A Quorvantel - V2.01"
 term_title="figures-xterm"
+blink_title="figures-xterm-bc"
 idle_seconds=10
 latency_keys=50
 startup_runs=10
@@ -125,10 +131,15 @@ read -r app_ticks app_ns app_x < <(idle_cost "$app_pid")
 app_peak=$(peak_kb "$app_pid")
 say "   idle: $app_ticks ticks, $app_ns ns; peak $app_peak kB"
 
-say "== the calculator's key-to-pixel latency ($latency_keys keys at the height prompt)"
+say "== the calculator at the height prompt, its cursor blinking"
 "$probe" keys "$title" h
-sleep 0.5
+sleep 1
+read -r prompt_ticks prompt_ns prompt_x < <(idle_cost "$app_pid")
+say "   idle: $prompt_ticks ticks, $prompt_ns ns"
+
+say "== the calculator's key-to-pixel latency ($latency_keys keys at the height prompt)"
 "$probe" latency "$title" "${entry_cell[@]}" "$latency_keys" 1 BackSpace >"$work/app_latency"
+"$probe" latency "$title" 0 0 0 0 "$latency_keys" 1 BackSpace >"$work/app_latency_whole"
 finish "$app_pid"
 
 # --- xterm ------------------------------------------------------------------------
@@ -148,6 +159,34 @@ say "   idle: $term_ticks ticks, $term_ns ns; peak $term_peak kB"
 say "== xterm's key-to-pixel latency"
 "$probe" latency "$term_title" 0 0 0 0 "$latency_keys" 1 BackSpace >"$work/term_latency"
 finish "$term_pid"
+
+say "== xterm -bc, its cursor blinking"
+blink_cmd=(xterm -T "$blink_title" -bc +sb -fg black -bg white -geometry 80x25
+  -e sh -c "echo $term_text; exec cat")
+"${blink_cmd[@]}" 2>/dev/null &
+blink_pid=$!
+started+=("$blink_pid")
+"$probe" shows "$blink_title" 12 0 200 18 "$black" "$white" 10000
+# Focused, as the calculator is: xterm blinks its cursor only then.
+"$probe" keys "$blink_title"
+sleep 1
+read -r blink_ticks blink_ns blink_x < <(idle_cost "$blink_pid")
+say "   idle: $blink_ticks ticks, $blink_ns ns"
+finish "$blink_pid"
+
+# --- one redraw ---------------------------------------------------------------------
+# "NAME cpu render upload draw swap wall" per kind of frame, in ms.
+say "== the CPU time of one redraw"
+"$frame_cost" >"$work/frames" 2>/dev/null
+LP_NUM_THREADS=0 "$frame_cost" >"$work/frames_one_thread" 2>/dev/null
+"$frame_cost" --single-sample >"$work/frames_single_sample" 2>/dev/null
+# frame FILE NAME FIELD: one figure (2 cpu, 3 render, 4 upload, 5 draw, 6 swap, 7 wall).
+frame() { awk -v n="$2" -v f="$3" '$1 == n {print $f}' "$work/$1"; }
+# frame_split FILE NAME: "cpu ms (render a, upload b, draw c, swap d)".
+frame_split() {
+  awk -v n="$2" '$1 == n {printf "%.2f ms (render %.3f, upload %.3f, draw %.3f, swap %.2f)", $2, $3, $4, $5, $6}' \
+    "$work/$1"
+}
 
 # --- the freeglut baselines ---------------------------------------------------------
 say "== freeglut baselines"
@@ -204,6 +243,11 @@ app_lat_med=$(median "$work/app_latency")
 app_lat_max=$(worst "$work/app_latency")
 term_lat_med=$(median "$work/term_latency")
 term_lat_max=$(worst "$work/term_latency")
+app_whole_med=$(median "$work/app_latency_whole")
+app_whole_max=$(worst "$work/app_latency_whole")
+prompt_pct=$(percent_of_ns "$prompt_ns")
+blink_pct=$(percent_of_ns "$blink_ns")
+blinks=$(awk -v s="$idle_seconds" 'BEGIN {printf "%.1f", s * 1000 / 266}')
 app_start=$(median "$work/app_start")
 term_start=$(median "$work/term_start")
 base_start=$(median "$work/base_start")
@@ -227,13 +271,33 @@ os_name=$(. /etc/os-release && echo "$PRETTY_NAME")
   row "  the same, thread run time" "$(percent_of_ns "$app_ns") %" "xterm $(percent_of_ns "$term_ns") %" \
     "(finer than ticks)" ""
   row "  the X server meanwhile" "$(percent_of_ticks "$app_x") %" "xterm's $(percent_of_ticks "$term_x") %" "" ""
+  row "idle CPU, ${idle_seconds} s at a prompt" "$prompt_pct % ($prompt_ticks ticks)" \
+    "xterm -bc $blink_pct % ($blink_ticks ticks)" "< 0.5 %, <= 2x xterm -bc + 0.2" \
+    "$(verdict "$prompt_pct < 0.5 && $prompt_pct <= 2 * $blink_pct + 0.2")"
+  row "  the X server meanwhile" "$(percent_of_ticks "$prompt_x") %" \
+    "xterm -bc's $(percent_of_ticks "$blink_x") %" "" ""
+  row "  CPU per cursor blink" "$(awk -v n="$prompt_ns" -v b="$blinks" 'BEGIN {printf "%.2f", n / 1e6 / b}') ms" \
+    "($blinks blinks in ${idle_seconds} s)" "" ""
   row "key to pixel, median of $latency_keys" "$app_lat_med ms" "xterm $term_lat_med ms" \
     "<= 16.7 ms, at most 2x xterm" \
     "$(verdict "$app_lat_med <= 16.7 && $app_lat_med <= 2 * $term_lat_med")"
   row "key to pixel, worst of $latency_keys" "$app_lat_max ms" "xterm $term_lat_max ms" "" ""
+  row "key to pixel, whole window, median" "$app_whole_med ms" "xterm $term_lat_med ms" \
+    "<= 8 ms, <= 1.5x xterm" "$(verdict "$app_whole_med <= 8 && $app_whole_med <= 1.5 * $term_lat_med")"
+  row "  worst of $latency_keys" "$app_whole_max ms" "xterm $term_lat_max ms" "" ""
+  row "redraw, cursor blink (CPU)" "$(frame_split frames blink)" "whole frame $(frame frames whole-blink 2) ms" \
+    "< 1 ms" "$(verdict "$(frame frames blink 2) < 1")"
+  row "  blinks 266 ms apart" "$(frame_split frames blink-apart)" "" "" ""
+  row "redraw, full screen (CPU)" "$(frame_split frames full)" "whole frame $(frame frames whole-full 2) ms" "" ""
+  row "  swap of an unchanged frame" "$(frame frames unchanged 2) ms" "" "(the renderer's floor)" ""
+  row "  LP_NUM_THREADS=0" "blink $(frame frames_one_thread blink 2) ms ($(frame frames_one_thread blink-apart 2) apart), full $(frame frames_one_thread full 2) ms" \
+    "swap alone $(frame frames_one_thread unchanged 2) ms" "" ""
+  row "  no multisampling" "blink $(frame frames_single_sample blink 2) ms ($(frame frames_single_sample blink-apart 2) apart), full $(frame frames_single_sample full 2) ms" \
+    "swap alone $(frame frames_single_sample unchanged 2) ms" "" ""
   row "start-up, median of $startup_runs" "$app_start ms" "xterm $term_start ms" \
     "no slower than xterm" "$(verdict "$app_start <= $term_start")"
-  row "  freeglut clear-only window" "" "$base_start ms" "(what GL itself takes)" ""
+  row "  freeglut clear-only window" "$app_start ms" "$base_start ms" "<= 1.1x the bare window" \
+    "$(verdict "$app_start <= 1.1 * $base_start")"
   row "  freeglut textured quad" "" "$textured_start ms" "(the same drawing alone)" ""
   row "frame render (80x25 cells)" "$(awk -v n="$render_ns" 'BEGIN {printf "%.1f", n / 1000}') us" \
     "memcpy $(awk -v n="$copy_ns" 'BEGIN {printf "%.1f", n / 1000}') us" "at most 2x memcpy" \

@@ -16,7 +16,7 @@
 set -euo pipefail
 
 build=(build-essential cmake libglut-dev libglew-dev libglu1-mesa-dev libgl-dev libx11-dev)
-test_libraries=(libgtest-dev libbenchmark-dev libxtst-dev)
+test_libraries=(libgtest-dev libbenchmark-dev libxtst-dev libxext-dev)
 
 packages_of() {
   case $1 in

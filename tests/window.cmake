@@ -51,3 +51,4 @@ add_window_test(window_flood flood.sh)
 # from inside it; drawn on the calling thread, every thread left is ours or the
 # window library's.
 add_window_test(window_smoke smoke.sh LABELS window-tsan ENVIRONMENT LP_NUM_THREADS=0)
+add_window_test(window_frame frame.sh)

@@ -1,6 +1,6 @@
-// The frame pipe: the render thread draws the cells into the screen image
-// whenever what it shows would change; the main thread uploads that image into
-// one texture and draws it as a quad. Also the wake-up of the main loop.
+// The frame pipe: the render thread draws into the screen image the cells whose
+// look changed; the main thread uploads the changed band into one texture and
+// draws, of the quad, what the back buffer lacks. Also the wake-up of the main loop.
 #pragma once
 
 // GLEW before any other GL header.
@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "screen/render.h"
+
 namespace screen::window {
 
 // Whether GLEW initialised; set once the main window's context exists.
@@ -16,17 +18,58 @@ extern bool glew_ready;
 // Binds the window's own framebuffer through the extension, when there is one.
 void bind_default_framebuffer();
 
-// One image in one texture, drawn as a quad over the whole viewport.
+// One image in one texture, drawn as a quad where a placement puts it.
 struct gl_image {
   GLuint texture = 0;
   int width = 0, height = 0;
   int texture_width = 0, texture_height = 0;
+  bool allocated = false;  // storage comes with the first upload
   bool use_glu = false;
+  bool filtered = false;              // scaled down: linear, with mipmaps where they can be made
   std::vector<std::uint32_t> padded;  // the power-of-two fallbacks
 
   void create(int w, int h, bool glew_ready);
-  void upload(const std::uint32_t* pixels);
-  void draw(int viewport_width, int viewport_height) const;
+  // Uploads `band` of `pixels` (width x height, row 0 at the top).
+  void upload(const std::uint32_t* pixels, pixel_rect band);
+  void upload(const std::uint32_t* pixels) { upload(pixels, {0, 0, width, height}); }
+  // Nearest texels at whole multiples; filtered when scaled down.
+  void set_filtered(bool on);
+  // Over `area` of the window (window pixels, row 0 at the top), or over all of it.
+  void draw(const pixel_rect& area, int window_width, int window_height) const;
+  void draw(int window_width, int window_height) const {
+    draw({0, 0, window_width, window_height}, window_width, window_height);
+  }
+
+ private:
+  // True when it stored the whole image already.
+  bool allocate(const std::uint32_t* pixels, bool whole);
+  void make_mipmaps() const;
+};
+
+// The main window's drawing apart from where its image comes from: the texture,
+// where the image stands in the window and what the back buffer holds. Main
+// thread, with the window's context current.
+class window_painter {
+ public:
+  void create(bool glew_ready);
+  // The window's size now; a new size makes the next frame whole.
+  void resize(int width, int height);
+  // The window system asked for a redraw of its own (an expose): draw it whole.
+  void contents_lost() { plan_.invalidate(); }
+  // Takes the cells of `image` (the 640x400 screen image) that changed since
+  // the last upload.
+  void upload(const std::uint32_t* image, cell_rect changed);
+  // Draws what the back buffer lacks of the image; false when the window
+  // already shows it, so that nothing needs swapping.
+  bool draw();
+
+ private:
+  gl_image image_;
+  back_buffer_plan plan_;
+  image_placement placement_ = place_image(frame_width, frame_height);
+  int width_ = frame_width, height_ = frame_height;
+  cell_rect uploaded_;  // uploaded since the last frame drawn
+  bool buffer_age_ = false;
 };
 
 // --- waking the main loop ------------------------------------------------------------
@@ -45,7 +88,9 @@ void create_main_image();
 void start_render_thread();
 // Serial number of the newest image, which changes with every image drawn.
 std::uint64_t newest_frame();
-// Draws the newest image into the current window and swaps: main thread only.
+// Draws into the current window what it lacks of the newest image, and swaps:
+// main thread only. Called with no new image, it redraws the window whole, as
+// the window system then wants it drawn again (an expose).
 void draw_main_window(int width, int height);
 
 }  // namespace screen::window

@@ -80,11 +80,21 @@ void close_main_window() {
   main_window_closing();
 }
 
+// The size the window system last reported: asking freeglut for it at each
+// frame costs a round trip to the server on the way from key to pixel.
+int window_width = 0, window_height = 0;
+
 void on_display() {
-  draw_main_window(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+  if (window_width == 0) {
+    window_width = glutGet(GLUT_WINDOW_WIDTH);
+    window_height = glutGet(GLUT_WINDOW_HEIGHT);
+  }
+  draw_main_window(window_width, window_height);
 }
 
-void on_reshape(int, int) {
+void on_reshape(int width, int height) {
+  window_width = width;
+  window_height = height;
   glutPostRedisplay();
 }
 
