@@ -3,7 +3,8 @@
 # user's ways (the close button, Alt+F4, Ctrl+Break) wait for its answer and
 # the system's (signals) end it at once. A wait here only catches a hang; how
 # fast each way ends is make bench's figure: with EXIT_TIMES set, each ending
-# appends "WAY|STATE|MS" to that file, timed from what ended it.
+# appends "WAY|STATE|MS" to that file, timed from what ended it: for a request
+# that the dialog held, WAY is "WAY+ANSWER", timed from the answer.
 #   exits.sh close | alt-f4 | ctrl-break | sigint | sigterm | sighup | keys | yes-chain
 #   exits.sh repeat COUNT WAY...   COUNT starts, each ending at the menu by the
 #                                  next WAY in turn (h: the height prompt shows)
@@ -102,7 +103,7 @@ holds() {
     ms=$(ms_between "$t0" "$EXIT_TIME")
     echo "$what: exit code $EXIT_CODE $ms ms after $answer"
     expect_clean_exit "$what"
-    [[ -n ${EXIT_TIMES:-} ]] && echo "$how, then $answer|error dialog|$ms" >>"$EXIT_TIMES"
+    [[ -n ${EXIT_TIMES:-} ]] && echo "$how+$answer|error dialog|$ms" >>"$EXIT_TIMES"
   else
     fail "$what: still running 10 s after the answer (typed: $TYPED)"
   fi
