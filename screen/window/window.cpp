@@ -163,11 +163,6 @@ void on_close_request() {
 // delay.
 void run_event_loop() {
   Display* display = glXGetCurrentDisplay();
-  take_close_requests(display, main_xwindow, on_close_request);
-  // freeglut delivers no Pause or Break and ignores its window being destroyed
-  // by another client; a connection of our own sees both, and every other key
-  // in the same order, so that one place decides what each key does.
-  if (!open_watch(display, main_xwindow)) fail("cannot open a second connection to the display");
   pollfd watched[3] = {{ConnectionNumber(display), POLLIN, 0},
                        {wake_event_fd(), POLLIN, 0},
                        {watch_fd(), POLLIN, 0}};
@@ -216,6 +211,14 @@ void run_window(int& argc, char** argv) {
   shown_title_generation = title_generation();
   main_window = glutCreateWindow(window_title().c_str());
   main_xwindow = glXGetCurrentDrawable();
+  // At once, the window being on the screen: a key typed from now on is read.
+  // freeglut delivers no Pause or Break and ignores its window being destroyed
+  // by another client; a connection of our own sees both, and every other key
+  // in the same order, so that one place decides what each key does.
+  if (!open_watch(glXGetCurrentDisplay(), main_xwindow)) {
+    fail("cannot open a second connection to the display");
+  }
+  take_close_requests(glXGetCurrentDisplay(), main_xwindow, on_close_request);
 
   glew_ready = glewInit() == GLEW_OK;
   create_main_image();

@@ -57,7 +57,7 @@ bool open_watch(Display* display, Window main_window) {
   // X lets several clients select the same events of one window: the window
   // library keeps its own, this connection sees them all in the order typed.
   XSelectInput(watcher, main_window, StructureNotifyMask | KeyPressMask);
-  XFlush(watcher);
+  XSync(watcher, False);
   return true;
 }
 
