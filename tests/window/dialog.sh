@@ -23,12 +23,12 @@ yes_x=$(((WIDTH - 172) / 2)) no_x=$(((WIDTH - 172) / 2 + 92)) button_y=$((HEIGHT
 
 # colours NAME X,Y...: the colours of those pixels of the dialog, as RRGGBB words.
 colours() {
-  local name=$1 spec="" p
+  local name=$1 format="" p
   shift
   xwd -id "$DIALOG_WIN" -silent >"$WORK/$name.xwd"
   convert "xwd:$WORK/$name.xwd" "$WORK/$name.png"
-  for p in "$@"; do spec+="%[hex:p{$p}] "; done
-  COLOURS=$(convert "$WORK/$name.png" -format "$spec" info:)
+  for p in "$@"; do format+="%[hex:p{$p}] "; done
+  COLOURS=$(convert "$WORK/$name.png" -format "$format" info:)
   COLOURS=${COLOURS% }
 }
 
