@@ -16,8 +16,9 @@ int main(int argc, char** argv) {
     std::_Exit(code);
   });
   screen::window::run_window(argc, argv);
-  // The loop ended with the window gone: the housekeeping thread ends the process.
-  screen::request_window_close();
+  // The loop ended with the window gone: nothing can answer a dialog any more,
+  // and the housekeeping thread ends the process.
+  screen::request_end_now();
   keeper.join();
   return 0;
 }

@@ -227,7 +227,7 @@ done
 # request to the process's exit written down.
 say "== every way out, request to exit"
 : >"$work/exit_times"
-for way in close alt-f4 sigint sigterm keys; do
+for way in close alt-f4 ctrl-break sigint sigterm sighup keys; do
   DROVLAN=$app REFERENCE=$tests/window_reference KEY_PROBE=$tests/window_key_probe \
     XTOOL=$tests/window_xtool ARTIFACTS=$work/exits-$way EXIT_TIMES=$work/exit_times \
     bash "$(dirname "$0")/../tests/window/exits.sh" "$way" >"$work/exits-$way.log" 2>&1 ||

@@ -27,9 +27,9 @@ std::string program_file_name(const std::string& command_word);
 std::thread program_thread_entry(void (*main_procedure)());
 std::thread start_program_thread(std::function<void()> body);
 
-// Wakes at once for a close request or a closed window; then stops the
-// program, waits for its thread (and the render thread, if registered) to
-// acknowledge, and calls `end_process` with the exit code.
+// Wakes at once for a close request, a closed window or an end at once; then
+// stops the program, waits for its thread (and the render thread, if
+// registered) to acknowledge, and calls `end_process` with the exit code.
 std::thread housekeeping_thread(std::function<void(int)> end_process);
 
 // --- screen ------------------------------------------------------------------
@@ -66,10 +66,15 @@ std::size_t pending_keys();
 void request_pause();
 
 // --- ending ----------------------------------------------------------------
+// The user's requests wait for an open error dialog's answer: the program ends
+// after No at once, after Yes at the end of the next statement.
 // The window's close button.
 void request_window_close();
-// Ctrl+Break, Alt+F4 and signals: the same as the program's own close request.
+// Ctrl+Break and Alt+F4: the same as the program's own close request.
 void request_close(int exit_code = 0);
+// The system's requests (a signal, the window destroyed under the program) end
+// it at once, an open error dialog counting as No. Safe in a signal handler.
+void request_end_now();
 bool stop_requested();
 // Sets the stop request at once (tests' teardown; the housekeeping thread).
 void request_stop();

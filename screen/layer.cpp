@@ -134,12 +134,18 @@ std::thread housekeeping_thread(std::function<void(int)> end_process) {
   return std::thread([end_process = std::move(end_process)] {
     auto& s = state();
     using namespace std::chrono_literals;
-    while (s.close_request.load() == 0 && !s.window_close.load())
+    while (s.close_request.load() == 0 && !s.window_close.load() && !s.end_now.load())
       s.closing.wait_for(detail::idle_recheck);
     request_stop();
-    while (!s.program_finished.load() ||
-           (s.render_registered.load() && !s.render_acknowledged.load())) {
-      std::this_thread::sleep_for(16ms);
+    for (;;) {
+      // A user's request waits for an open dialog; the system's does not. Asked
+      // again each round: a dialog may open just as the stop is set, and a
+      // signal may come while a dialog holds a close request.
+      if (s.end_now.load()) answer_dialog(false);
+      if (s.program_finished.load() &&
+          (!s.render_registered.load() || s.render_acknowledged.load()))
+        break;
+      s.closing.wait_for(16ms);
     }
     std::fflush(nullptr);
     end_process(s.exit_code.load());
@@ -214,6 +220,12 @@ void request_close(int exit_code) {
   auto& s = state();
   s.exit_code.store(exit_code);
   s.close_request.store(1);
+  s.closing.ring();
+}
+
+void request_end_now() {
+  auto& s = state();
+  s.end_now.store(true);
   s.closing.ring();
 }
 
@@ -455,8 +467,9 @@ void line_hook(int statement, int, int) {
   if (s.stop.load()) end_program_thread();
   if (s.pending_error != 0) {
     s.error_statement = statement;
+    // A stop requested meanwhile ends the program at the end of the next
+    // statement: its event flag is set.
     show_error_dialog();
-    if (s.stop.load()) end_program_thread();
   }
 }
 

@@ -79,6 +79,7 @@ struct layer_state {
   close_bell closing;
   std::atomic<int> exit_code{0};
   std::atomic<bool> window_close{false};
+  std::atomic<bool> end_now{false};
   std::atomic<bool> stop{false};
   std::atomic<bool> program_finished{false};
   std::atomic<bool> render_registered{false};

@@ -192,19 +192,77 @@ TEST(Errors, StopWhileWaitingForAKeyEndsAtTheStatement) {
   EXPECT_FALSE(after.load());
 }
 
-TEST(Errors, CloseWhileADialogIsOpenWaitsForTheAnswer) {
-  headless_session s([] {
-    (void)screen::exponential(100);
-    screen::end_statement(38);
-    screen::print_text("never", false);
-    screen::end_statement(39);
-  });
+// Statement 38 overflows; 39 and 40 each print a word, then the program waits for a key.
+void failing_then_printing() {
+  (void)screen::exponential(100);
+  screen::end_statement(38);
+  screen::print_text("next", false);
+  screen::end_statement(39);
+  screen::print_text(" later", false);
+  screen::end_statement(40);
+  (void)screen::input_chars(1);
+  screen::end_statement(41);
+}
+
+// How long a request that must wait is watched: ending within it is the fault.
+constexpr auto held_for = std::chrono::milliseconds(200);
+
+struct held_case {
+  const char* request;
+  void (*send)();
+  bool yes;
+  const char* row1_start;  // Yes: statement 39 ran, 40 did not; No: neither
+};
+
+TEST(Errors, UserCloseWithADialogOpenWaitsForTheAnswer) {
+  const held_case cases[] = {
+      {"close button", [] { screen::request_window_close(); }, true, "next  "},
+      {"close button", [] { screen::request_window_close(); }, false, "      "},
+      {"Ctrl+Break", [] { screen::request_close(); }, true, "next  "},
+      {"Ctrl+Break", [] { screen::request_close(); }, false, "      "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.request) + (c.yes ? ", then Yes" : ", then No"));
+    headless_session s(failing_then_printing);
+    ASSERT_EQ(s.settle(), program_state::in_dialog);
+    c.send();
+    EXPECT_FALSE(s.exit_code(held_for)) << "ended with the dialog open";
+    EXPECT_TRUE(s.dialog()) << "the dialog was answered for the user";
+    s.answer(c.yes);
+    EXPECT_EQ(s.exit_code(), 0);
+    EXPECT_EQ(s.row(1).substr(0, 6), c.row1_start) << s.dump();
+  }
+}
+
+TEST(Errors, SystemEndWithADialogOpenCountsAsNo) {
+  headless_session s(failing_then_printing);
+  ASSERT_EQ(s.settle(), program_state::in_dialog);
+  screen::request_end_now();
+  EXPECT_EQ(s.exit_code(), 0);
+  EXPECT_EQ(s.row(1).substr(0, 6), "      ") << s.dump();
+}
+
+TEST(Errors, SystemEndReleasesAHeldClose) {
+  headless_session s(failing_then_printing);
   ASSERT_EQ(s.settle(), program_state::in_dialog);
   screen::request_window_close();
-  EXPECT_FALSE(s.exit_code(std::chrono::milliseconds(100)));
-  s.answer(true);
+  EXPECT_FALSE(s.exit_code(held_for)) << "ended with the dialog open";
+  screen::request_end_now();
   EXPECT_EQ(s.exit_code(), 0);
-  EXPECT_EQ(s.row(1).substr(0, 5), "     ");
+  EXPECT_EQ(s.row(1).substr(0, 6), "      ") << s.dump();
+}
+
+TEST(Errors, SystemEndWhileWaitingForAKeyEndsAtTheStatement) {
+  std::atomic<bool> after{false};
+  headless_session s([&] {
+    (void)screen::input_chars(1);
+    screen::end_statement(83);
+    after = true;
+  });
+  ASSERT_EQ(s.settle(), program_state::waiting_for_key);
+  screen::request_end_now();
+  EXPECT_EQ(s.exit_code(), 0);
+  EXPECT_FALSE(after.load());
 }
 
 }  // namespace

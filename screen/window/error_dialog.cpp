@@ -4,6 +4,8 @@
 // clang-format off
 #include <GL/freeglut.h>
 // clang-format on
+#include <GL/glx.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,7 +14,7 @@
 
 #include "screen/dialog_keys.h"
 #include "screen/render.h"
-#include "screen/window/key_map.h"
+#include "screen/window/x_events.h"
 
 namespace screen::window {
 
@@ -21,6 +23,7 @@ namespace {
 // Main thread only.
 struct dialog_box {
   int window = 0;
+  Window xwindow = 0;
   dialog_request request;
   std::vector<std::string> lines;
   int width = 0, height = 0;
@@ -34,8 +37,9 @@ struct dialog_box {
   std::vector<button> buttons;
 };
 dialog_box dialog;
-// The main window, to return to once the dialog is answered.
+// The main window, to return to once the dialog is answered, and its X id.
 int owner_window = 0;
+Window owner_xwindow = 0;
 std::atomic<bool> dialog_announced{true};  // look once at start, then on each announcement
 
 constexpr int dialog_margin = 16;
@@ -75,11 +79,27 @@ void layout_dialog() {
   dialog.pixels.assign(static_cast<std::size_t>(dialog.width) * dialog.height, 0);
 }
 
+// A rectangle's outline, `thickness` pixels wide, inside x, y, w, h.
+void outline(const pixel_image& img, int x, int y, int w, int h, int thickness,
+             std::uint32_t colour) {
+  img.fill_rect(x, y, w, thickness, colour);
+  img.fill_rect(x, y + h - thickness, w, thickness, colour);
+  img.fill_rect(x, y, thickness, h, colour);
+  img.fill_rect(x + w - thickness, y, thickness, h, colour);
+}
+
 void paint_dialog() {
   const pixel_image img{dialog.width, dialog.height, dialog.pixels.data()};
   const std::uint32_t grey = text_palette[7], black = text_palette[0], white = text_palette[15],
                       dark = text_palette[8];
   img.fill_rect(0, 0, img.width, img.height, grey);
+  // A frame of its own: without a window manager there is none, and the box
+  // is the same grey as the screen behind it.
+  outline(img, 0, 0, img.width, img.height, 2, black);
+  img.fill_rect(2, 2, img.width - 4, 1, white);
+  img.fill_rect(2, 2, 1, img.height - 4, white);
+  img.fill_rect(2, img.height - 3, img.width - 4, 1, dark);
+  img.fill_rect(img.width - 3, 2, 1, img.height - 4, dark);
   int y = dialog_margin;
   for (const auto& line : dialog.lines) {
     img.draw_text(dialog_margin, y + (line_height - 16) / 2, line, black);
@@ -88,14 +108,27 @@ void paint_dialog() {
   for (std::size_t i = 0; i < dialog.buttons.size(); ++i) {
     const auto& b = dialog.buttons[i];
     const bool focused = static_cast<int>(i) == dialog.focus;
-    img.fill_rect(b.x, b.y, b.w, b.h, focused ? black : dark);
-    img.fill_rect(b.x + 1, b.y + 1, b.w - 2, b.h - 2, white);
-    img.fill_rect(b.x + 2, b.y + 2, b.w - 3, b.h - 3, dark);
-    img.fill_rect(b.x + 2, b.y + 2, b.w - 4, b.h - 4, grey);
-    if (focused) img.fill_rect(b.x + 2, b.y + 2, b.w - 4, b.h - 4, white);
-    if (focused) img.fill_rect(b.x + 3, b.y + 3, b.w - 6, b.h - 6, grey);
+    // Raised: light top and left, dark bottom and right.
+    img.fill_rect(b.x, b.y, b.w, b.h, dark);
+    img.fill_rect(b.x, b.y, b.w - 1, b.h - 1, white);
+    img.fill_rect(b.x + 1, b.y + 1, b.w - 2, b.h - 2, grey);
     const int label_width = static_cast<int>(std::char_traits<char>::length(b.label)) * 8;
-    img.draw_text(b.x + (b.w - label_width) / 2, b.y + (b.h - 16) / 2, b.label, black);
+    const int label_x = b.x + (b.w - label_width) / 2, label_y = b.y + (b.h - 16) / 2;
+    if (focused) {
+      // The focused button, plainly: a thick black frame and a dotted box
+      // around its label.
+      outline(img, b.x - 2, b.y - 2, b.w + 4, b.h + 4, 2, black);
+      const int fx = label_x - 4, fy = label_y - 1, fw = label_width + 8, fh = 18;
+      for (int d = 0; d < fw; d += 2) {
+        img.fill_rect(fx + d, fy, 1, 1, black);
+        img.fill_rect(fx + d, fy + fh - 1, 1, 1, black);
+      }
+      for (int d = 0; d < fh; d += 2) {
+        img.fill_rect(fx, fy + d, 1, 1, black);
+        img.fill_rect(fx + fw - 1, fy + d, 1, 1, black);
+      }
+    }
+    img.draw_text(label_x, label_y, b.label, black);
   }
 }
 
@@ -103,6 +136,7 @@ void close_dialog_window() {
   if (dialog.window == 0) return;
   const int window = dialog.window;
   dialog.window = 0;
+  dialog.xwindow = 0;
   glutDestroyWindow(window);
 }
 
@@ -145,6 +179,7 @@ void on_dialog_close() {
   // open box's own window answers it.
   if (dialog.window == 0 || glutGetWindow() != dialog.window) return;
   dialog.window = 0;
+  dialog.xwindow = 0;
   answer_dialog(!dialog.request.yes_no);
 }
 
@@ -160,15 +195,15 @@ void open_dialog_window(dialog_request request) {
   glutInitWindowPosition(std::max(x, 0), std::max(y, 0));
   glutInitWindowSize(dialog.width, dialog.height);
   dialog.window = glutCreateWindow(dialog.request.caption.c_str());
+  dialog.xwindow = glXGetCurrentDrawable();
+  // Owned by the main window: a window manager keeps it above and with it.
+  if (owner_xwindow != 0)
+    XSetTransientForHint(glXGetCurrentDisplay(), dialog.xwindow, owner_xwindow);
+  // Its keys come, with the main window's, in the order typed from the watch.
+  watch_keys_of(dialog.xwindow);
   dialog.image = gl_image{};
   dialog.image.create(dialog.width, dialog.height, glew_ready);
   glutDisplayFunc(on_dialog_display);
-  glutKeyboardFunc([](unsigned char key, int, int) { dialog_takes(character_key(key)); });
-  glutSpecialFunc([](int key, int, int) {
-    if (const int scan = scan_code(key); scan != 0) {
-      dialog_takes(key_press::special(static_cast<std::uint8_t>(scan)));
-    }
-  });
   glutMouseFunc(on_dialog_mouse);
   glutCloseFunc(on_dialog_close);
 }
@@ -186,14 +221,14 @@ bool dialog_window_open() {
   return dialog.window != 0;
 }
 
-bool tend_dialog(int main_window) {
+bool tend_dialog(int main_window, Window main_xwindow) {
   owner_window = main_window;
-  if (stop_requested()) {
-    // Ending (a signal, say): a dialog open now would hold the end for ever.
-    const bool work = dialog.window != 0;
+  owner_xwindow = main_xwindow;
+  bool work = false;
+  if (dialog.window != 0 && !open_dialog()) {
+    // Answered for the user: the system ends the program.
     close_dialog_window();
-    if (open_dialog()) answer_dialog(false);
-    return work;
+    work = true;
   }
   if (dialog.window == 0 && dialog_announced.exchange(false)) {
     if (auto request = open_dialog()) {
@@ -201,7 +236,7 @@ bool tend_dialog(int main_window) {
       return true;
     }
   }
-  return false;
+  return work;
 }
 
 void dialog_takes(key_press key) {
@@ -213,11 +248,10 @@ void dialog_takes(key_press key) {
   }
 }
 
-void main_window_closing() {
+void main_window_gone() {
   owner_window = 0;
-  if (dialog.window == 0) return;
+  owner_xwindow = 0;
   close_dialog_window();
-  answer_dialog(false);
 }
 
 }  // namespace screen::window

@@ -3,6 +3,8 @@
 // close button.
 #pragma once
 
+#include <X11/Xlib.h>
+
 #include "screen/frontend.h"
 
 namespace screen::window {
@@ -11,12 +13,13 @@ namespace screen::window {
 void listen_for_dialogs();
 bool dialog_window_open();
 // Opens the window of a newly announced dialog, centred over `main_window`
-// (0: none); once the program is stopping, closes any dialog, answering No.
-// True when it gave the window library something to do.
-bool tend_dialog(int main_window);
+// (0: none) and owned by its X window; closes the window of a dialog answered
+// for the user. True when it gave the window library something to do.
+bool tend_dialog(int main_window, Window main_xwindow);
 // A key typed while the dialog is open.
 void dialog_takes(key_press key);
-// The main window is going: the open dialog, if any, closes answering No.
-void main_window_closing();
+// The main window has gone: the dialog's window goes too, unanswered (the
+// program ends at once, the dialog counting as No).
+void main_window_gone();
 
 }  // namespace screen::window

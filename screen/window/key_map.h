@@ -1,15 +1,25 @@
-// The window library's keys as the PC's: a character as its byte, a key
-// without one as its scan code; modifiers and lock keys are no keys at all.
+// Keys pressed in the program's windows as the PC's: a character as its byte,
+// a key without one as its scan code; modifiers and lock keys are no keys at
+// all. Pause, Ctrl+Break and Alt+F4 are requests rather than keys.
 #pragma once
 
 #include "screen/frontend.h"
 
 namespace screen::window {
 
-// The PC scan code of one of the window library's special keys; 0 for a key
-// that is none of its own (a modifier, a lock key, the keypad's centre).
-int scan_code(int special_key);
-// The key that a character from the window library stands for.
-key_press character_key(unsigned char character);
+struct key_effect {
+  enum class kind {
+    none,   // not a key: a modifier, a lock key, the keypad's centre...
+    key,    // `key`, for the queue or the open dialog
+    pause,  // Pause, or Ctrl+Num Lock: hold the program until the next key
+    close,  // Ctrl+Break, Alt+F4: end the program
+  };
+  kind what = kind::none;
+  key_press key{};
+};
+
+// A key press as X gives it: the keysym and the text that XLookupString makes
+// of it, and the modifier mask of the event's state.
+key_effect key_effect_of(unsigned long keysym, unsigned int state, const char* text, int length);
 
 }  // namespace screen::window

@@ -19,6 +19,7 @@
 #include "screen/render.h"
 #include "screen/window/error_dialog.h"
 #include "screen/window/key_map.h"
+#include "screen/window/x_events.h"
 
 namespace screen::window {
 
@@ -55,6 +56,9 @@ int on_x_error(Display* display, XErrorEvent* error) {
     main_xwindow_gone = true;
     return 0;
   }
+  // The watch names only the program's own windows: one already gone has
+  // nothing left to watch.
+  if (is_watch_connection(display) && error->error_code == BadWindow) return 0;
   char text[256] = "";
   XGetErrorText(display, error->error_code, text, sizeof text);
   fail("X error: " + std::string(text) + " (request " + std::to_string(error->request_code) + ")");
@@ -65,8 +69,9 @@ int on_x_io_error(Display*) {
 }
 
 extern "C" void on_stop_signal(int) {
-  // Ctrl+Break's path: only lock-free atomic stores happen here.
-  request_close(0);
+  // The system's request, not the user's: no dialog holds it. Only lock-free
+  // atomic stores and a semaphore post happen here.
+  request_end_now();
 }
 
 // --- the main window: main thread only ------------------------------------------------
@@ -74,10 +79,11 @@ extern "C" void on_stop_signal(int) {
 int main_window = 0;
 std::uint64_t shown_title_generation = ~0ull;
 
-void close_main_window() {
-  // The dialog goes first, answered No, then the process ends.
-  request_window_close();
-  main_window_closing();
+// Destroyed under the program: nothing is left to answer a dialog in.
+void main_window_destroyed() {
+  main_window = 0;
+  main_window_gone();
+  request_end_now();
 }
 
 // The size the window system last reported: asking freeglut for it at each
@@ -98,38 +104,33 @@ void on_reshape(int width, int height) {
   glutPostRedisplay();
 }
 
-void on_keyboard(unsigned char key, int, int) {
-  const key_press pressed = character_key(key);
-  if (dialog_window_open()) {
-    dialog_takes(pressed);  // modal: the dialog takes the keys
-    return;
+// Every key of the program's windows, in the order typed.
+void on_key(const key_effect& effect) {
+  switch (effect.what) {
+    case key_effect::kind::close:
+      request_close(0);  // held by an open dialog until it is answered
+      return;
+    case key_effect::kind::pause:
+      // The dialog is modal: it takes no pause.
+      if (!dialog_window_open()) request_pause();
+      return;
+    case key_effect::kind::key:
+      // Modal: with the dialog open it takes the keys, also the main window's.
+      if (dialog_window_open()) {
+        dialog_takes(effect.key);
+      } else {
+        push_key(effect.key);  // while paused, the key only resumes the program
+      }
+      return;
+    case key_effect::kind::none:
+      return;
   }
-  push_key(pressed);
-}
-
-void on_special(int key, int, int) {
-  const int modifiers = glutGetModifiers();
-  if (key == GLUT_KEY_F4 && (modifiers & GLUT_ACTIVE_ALT)) {
-    // Alt+F4 also where no window manager turns it into a close request.
-    close_main_window();
-    request_close(0);
-    return;
-  }
-  const int scan = scan_code(key);
-  if (dialog_window_open()) {
-    if (scan != 0) dialog_takes(key_press::special(static_cast<std::uint8_t>(scan)));
-    return;
-  }
-  if (key == GLUT_KEY_NUM_LOCK) {
-    if (modifiers & GLUT_ACTIVE_CTRL) request_pause();
-    return;
-  }
-  if (scan != 0) push_key(key_press::special(static_cast<std::uint8_t>(scan)));
 }
 
 void on_close() {
-  main_window = 0;  // freeglut destroys it after this call
-  close_main_window();
+  // The close request never reaches freeglut (x_events.h); should it destroy
+  // the window all the same, the window is gone.
+  main_window_destroyed();
 }
 
 void on_window_status(int status) {
@@ -157,41 +158,27 @@ bool tend_windows() {
       work = true;
     }
   }
-  return tend_dialog(main_window) || work;
+  return tend_dialog(main_window, main_xwindow) || work;
 }
 
-bool main_window_destroyed(Display* watcher) {
-  if (watcher == nullptr) return false;
-  bool destroyed = false;
-  while (XPending(watcher) > 0) {
-    XEvent event;
-    XNextEvent(watcher, &event);
-    if (event.type == DestroyNotify && event.xdestroywindow.window == main_xwindow)
-      destroyed = true;
-  }
-  return destroyed;
+void on_close_request() {
+  // The close button, from a window manager or another client: held by an
+  // open dialog. Called as Xlib reads the event: atomic stores and a post only.
+  request_window_close();
 }
 
-// freeglut's own loop, but asleep until the display connection or another
-// thread has something for it, instead of waking on a timer: nothing is drawn
-// or swapped while nothing changes, and a new frame is shown without delay.
+// freeglut's own loop, but asleep until the display connection, the watch or
+// another thread has something for it, instead of waking on a timer: nothing
+// is drawn or swapped while nothing changes, and a new frame is shown without
+// delay.
 void run_event_loop() {
   Display* display = glXGetCurrentDisplay();
-  // freeglut ignores its window being destroyed by another client; left so, the
-  // program would run on with nothing to show or type into. A connection of our
-  // own sees the destruction whatever freeglut does with its events.
-  Display* watcher = XOpenDisplay(DisplayString(display));
-  if (watcher != nullptr) {
-    XSelectInput(watcher, main_xwindow, StructureNotifyMask);
-    XFlush(watcher);
-  }
   pollfd watched[3] = {{ConnectionNumber(display), POLLIN, 0},
                        {wake_event_fd(), POLLIN, 0},
-                       {watcher != nullptr ? ConnectionNumber(watcher) : -1, POLLIN, 0}};
+                       {watch_fd(), POLLIN, 0}};
   for (;;) {
-    if (main_window != 0 && (main_window_destroyed(watcher) || main_xwindow_gone)) {
-      main_window = 0;
-      close_main_window();
+    if (main_window != 0 && (take_watched_events(on_key) || main_xwindow_gone)) {
+      main_window_destroyed();
       return;
     }
     glutMainLoopEvent();
@@ -213,6 +200,7 @@ void run_window(int& argc, char** argv) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
 
   glutInitErrorFunc(on_library_error);
   glutInit(&argc, argv);
@@ -233,6 +221,14 @@ void run_window(int& argc, char** argv) {
   shown_title_generation = title_generation();
   main_window = glutCreateWindow(window_title().c_str());
   main_xwindow = glXGetCurrentDrawable();
+  // At once, the window being on the screen: a key typed from now on is read.
+  // freeglut delivers no Pause or Break and ignores its window being destroyed
+  // by another client; a connection of our own sees both, and every other key
+  // in the same order, so that one place decides what each key does.
+  if (!open_watch(glXGetCurrentDisplay(), main_xwindow)) {
+    fail("cannot open a second connection to the display");
+  }
+  take_close_requests(glXGetCurrentDisplay(), main_xwindow, on_close_request);
 
   glew_ready = glewInit() == GLEW_OK;
   create_main_image();
@@ -240,8 +236,6 @@ void run_window(int& argc, char** argv) {
   glutDisplayFunc(on_display);
   glutReshapeFunc(on_reshape);
   glutWindowStatusFunc(on_window_status);
-  glutKeyboardFunc(on_keyboard);
-  glutSpecialFunc(on_special);
   glutCloseFunc(on_close);
 
   start_render_thread();

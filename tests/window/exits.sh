@@ -1,8 +1,13 @@
 # Every way out ends the process with exit code 0 and nothing on standard
-# error, at each prompt, at the menu and with the error dialog open. A wait
-# here only catches a hang; how fast each way ends is make bench's figure:
-# with EXIT_TIMES set, each ending appends "WAY|STATE|MS" to that file.
-#   exits.sh close | alt-f4 | sigint | sigterm | keys | yes-chain
+# error, at each prompt and at the menu. With the error dialog open, the
+# user's ways (the close button, Alt+F4, Ctrl+Break) wait for its answer and
+# the system's (signals) end it at once. A wait here only catches a hang; how
+# fast each way ends is make bench's figure: with EXIT_TIMES set, each ending
+# appends "WAY|STATE|MS" to that file, timed from what ended it: for a request
+# that the dialog held, WAY is "WAY+ANSWER", timed from the answer.
+#   exits.sh close | alt-f4 | ctrl-break | sigint | sigterm | sighup | keys | yes-chain
+#   exits.sh repeat COUNT WAY...   COUNT starts, each ending at the menu by the
+#                                  next WAY in turn (h: the height prompt shows)
 source "$(dirname "$0")/lib.sh"
 
 way=${1:?which way out}
@@ -44,8 +49,10 @@ request() {
     # Another client destroying the window, as a session ending may.
     destroyed) xdotool windowclose "$MAIN_WIN" ;;
     alt-f4) type_keys alt+F4 ;;
+    ctrl-break) type_keys ctrl+Break ;;
     sigint) kill -INT "$PROGRAM_PID" ;;
     sigterm) kill -TERM "$PROGRAM_PID" ;;
+    sighup) kill -HUP "$PROGRAM_PID" ;;
     click-no)
       # The No button: right of the centre, on the row of buttons at the bottom.
       eval "$(xdotool getwindowgeometry --shell "$DIALOG_WIN")"
@@ -76,15 +83,92 @@ ends() {
   kill -KILL "$PROGRAM_PID" 2>/dev/null
 }
 
+# holds WAY ANSWER: with the error dialog open, WAY leaves the program and the
+# dialog running; ANSWER (y or n) then ends it, or (sigterm) the system does.
+holds() {
+  local how=$1 answer=$2 ms
+  local what="$how with the dialog open, then $answer"
+  reach "error dialog" 500 Return 50 Return 500 Return || return
+  request "$how"
+  # A negative check: an ending within the second is the fault.
+  sleep 1
+  if ! program_alive; then
+    fail "$what: ended before the answer (exit: $(<"$RUN.exit"))"
+    return
+  fi
+  window_open "$dialog_caption" || fail "$what: the dialog closed before the answer"
+  local t0=$EPOCHREALTIME
+  request "$answer"
+  if wait_exit 10; then
+    ms=$(ms_between "$t0" "$EXIT_TIME")
+    echo "$what: exit code $EXIT_CODE $ms ms after $answer"
+    expect_clean_exit "$what"
+    [[ -n ${EXIT_TIMES:-} ]] && echo "$how+$answer|error dialog|$ms" >>"$EXIT_TIMES"
+  else
+    fail "$what: still running 10 s after the answer (typed: $TYPED)"
+  fi
+  kill -KILL "$PROGRAM_PID" 2>/dev/null
+}
+
+# repeat COUNT WAY...: COUNT starts in a row, each at the menu for 0 to 0.6 s
+# before the next WAY in turn; every one must end the program (h: show the
+# height prompt). A request lost now and then shows only over many starts.
+repeat() {
+  local count=$1 i how pause lost=0
+  shift
+  local ways=("$@")
+  reference menu 1000 Return 100 Return -1 Return || return
+  reference height-again 1000 Return 100 Return -1 Return h || return
+  for ((i = 0; i < count; i++)); do
+    how=${ways[i % ${#ways[@]}]}
+    start_drovlan
+    find_main_window || return
+    type_keys 1000 Return 100 Return -1 Return
+    wait_screen menu || return
+    pause=0.$((i % 7))
+    sleep "$pause"
+    request "$how"
+    if [[ $how == h ]]; then
+      wait_screen height-again || lost=$((lost + 1))
+      kill -TERM "$PROGRAM_PID"
+      wait_exit 10 || fail "start $((i + 1)): SIGTERM at the height prompt did not end it"
+      continue
+    fi
+    if wait_exit 5; then
+      expect_clean_exit "start $((i + 1)): $how at the menu after $pause s"
+    else
+      lost=$((lost + 1))
+      fail "start $((i + 1)): $how at the menu after $pause s: still running 5 s later"
+      kill -KILL "$PROGRAM_PID" 2>/dev/null
+    fi
+  done
+  echo "$count starts, ways ${ways[*]}: $lost lost"
+}
+
 start_xvfb
 
 case $way in
-  close | alt-f4 | sigint | sigterm)
+  close | alt-f4 | ctrl-break)
+    for row in "${states[@]}"; do
+      [[ ${row%%|*} == "error dialog" ]] || ends "${row%%|*}" "$way"
+    done
+    holds "$way" y
+    holds "$way" n
+    ;;
+  sigint | sigterm | sighup)
     for row in "${states[@]}"; do ends "${row%%|*}" "$way"; done
+    # A close held by the dialog does not hold the system's request.
+    [[ $way == sigterm ]] && holds close sigterm
+    ;;
+  repeat)
+    repeat "${@:2}"
     ;;
   keys)
     ends menu Q
     ends menu q
+    # Ctrl+Pause gives Break on a PC keymap, and xdotool types Break as it.
+    ends menu ctrl+Pause
+    ends menu Break
     ends "error dialog" N
     ends "error dialog" n
     ends "error dialog" click-no

@@ -5,6 +5,8 @@
 //   drain       reads every key queued now: "drain CODE..."
 //   count       "count N", the keys pending
 //   title TEXT  sets the window title: "ok"
+//   counter     from now on shows at row 1 a count of the statements it runs
+//               while it waits for a command, which stops while paused: "ok"
 //   quit        ends the program as the change menu's Q does
 // A key is written as its byte, or as 0/SCAN for a key without a character.
 //   window_key_probe [--title-first TEXT] [window library options]
@@ -43,7 +45,10 @@ void quit() {
   screen::end_program_thread();
 }
 
-// The next command line; meanwhile the layer may stop the program.
+bool counting = false;
+long statements = 0;
+
+// The next command line; meanwhile the layer may stop or pause the program.
 std::string next_command() {
   static std::string pending;
   for (;;) {
@@ -51,6 +56,10 @@ std::string next_command() {
       std::string line = pending.substr(0, end);
       pending.erase(0, end + 1);
       return line;
+    }
+    if (counting) {
+      screen::locate_cursor(1, 1);
+      screen::print_text(std::to_string(++statements), false);
     }
     screen::end_statement(0);
     pollfd fd{STDIN_FILENO, POLLIN, 0};
@@ -97,6 +106,9 @@ void probe() {
     } else if (command.starts_with("title ")) {
       screen::set_window_title(command.substr(6));
       reply("ok");
+    } else if (command == "counter") {
+      counting = true;
+      reply("ok");
     } else if (command == "quit") {
       quit();
     } else {
@@ -129,7 +141,7 @@ int main(int argc, char** argv) {
     std::_Exit(code);
   });
   screen::window::run_window(count, args.data());
-  screen::request_window_close();
+  screen::request_end_now();
   keeper.join();
   return 0;
 }

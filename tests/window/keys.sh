@@ -47,10 +47,36 @@ for row in "${cases[@]}"; do
     fail "typed $typed: the probe read \"$PROBE_REPLY\", expected \"keys${expected:+ $expected}\""
 done
 
-# Ctrl+Num Lock stands in for Pause: the next key resumes and is not queued.
-type_keys ctrl+Num_Lock a b x
-probe_say keys
-[[ $PROBE_REPLY == "keys 98" ]] || fail "typed ctrl+Num_Lock a b: the probe read \"$PROBE_REPLY\", expected \"keys 98\""
+# Pause, and Ctrl+Num Lock as well: the next key resumes and is not queued.
+for pause in Pause ctrl+Num_Lock; do
+  type_keys "$pause" a b x
+  probe_say keys
+  [[ $PROBE_REPLY == "keys 98" ]] || fail "typed $pause a b: the probe read \"$PROBE_REPLY\", expected \"keys 98\""
+done
+
+# Paused, the probe runs no statement: the count it shows stops until a key.
+# shots SECONDS SAME: two images of the window 0.3 s apart are the same (SAME
+# 1) or differ (SAME 0), within SECONDS.
+shots() {
+  local deadline=$(($(now_us) + $1 * 1000000)) same
+  xwd -id "$MAIN_WIN" -silent >"$WORK/before.xwd"
+  while (($(now_us) < deadline)); do
+    sleep 0.3
+    xwd -id "$MAIN_WIN" -silent >"$WORK/after.xwd"
+    cmp -s "$WORK/before.xwd" "$WORK/after.xwd" && same=1 || same=0
+    ((same == $2)) && return 0
+    mv "$WORK/after.xwd" "$WORK/before.xwd"
+  done
+  return 1
+}
+probe_say counter
+shots 10 0 || fail "the probe's count did not move"
+type_keys Pause
+shots 10 1 || fail "after Pause the probe's count went on"
+type_keys a
+shots 10 0 || fail "the probe's count did not move again after the key that ends the pause"
+probe_say count
+[[ $PROBE_REPLY == "count 0" ]] || fail "the key that ended the pause was queued: \"$PROBE_REPLY\""
 
 # Sixteen keys while nothing reads: the first fifteen wait, the sixteenth is lost.
 letters=(a b c d e f g h i j k l m n o p)

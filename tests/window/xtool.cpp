@@ -1,6 +1,7 @@
 // Small X requests the window tests need and xdotool does not make:
 //   xtool windows      the viewable top-level windows, bottom first: "0xID<TAB>name"
 //   xtool close ID     the window manager's close request (WM_DELETE_WINDOW)
+//   xtool owner ID     the window that ID is transient for (WM_TRANSIENT_FOR): "0xID"
 //   xtool watch        prints "ready", then "created 0xID" for every top-level
 //                      window created, until its standard input closes
 #include <X11/Xatom.h>
@@ -17,7 +18,7 @@
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: xtool windows | close WINDOW | watch\n");
+  std::fprintf(stderr, "usage: xtool windows | close WINDOW | owner WINDOW | watch\n");
   return 2;
 }
 
@@ -53,6 +54,13 @@ int send_close(Display* d, Window w) {
   event.xclient.data.l[1] = CurrentTime;
   XSendEvent(d, w, False, NoEventMask, &event);
   XSync(d, False);
+  return 0;
+}
+
+int print_owner(Display* d, Window w) {
+  Window owner = 0;
+  if (XGetTransientForHint(d, w, &owner) == 0) return 1;
+  std::printf("0x%lx\n", owner);
   return 0;
 }
 
@@ -94,6 +102,8 @@ int main(int argc, char** argv) {
     rc = list_windows(d);
   } else if (command == "close" && argc == 3) {
     rc = send_close(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+  } else if (command == "owner" && argc == 3) {
+    rc = print_owner(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
   } else if (command == "watch" && argc == 2) {
     rc = watch(d);
   } else {

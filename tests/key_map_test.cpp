@@ -1,0 +1,74 @@
+// What a key pressed in the window does, from the keysym, text and modifier
+// state that X gives for it.
+#include "screen/window/key_map.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// After the test framework, which has a None of its own.
+#include <X11/X.h>
+#include <X11/keysym.h>
+#undef None
+
+namespace {
+
+using screen::key_press;
+using screen::window::key_effect;
+using screen::window::key_effect_of;
+using kind = key_effect::kind;
+
+struct key_case {
+  const char* name;
+  unsigned long keysym;
+  unsigned int state;
+  std::string text;  // what XLookupString gives
+  kind what;
+  key_press key;
+};
+
+std::string describe(const key_effect& e) {
+  const char* kinds[] = {"none", "key", "pause", "close"};
+  std::string out = kinds[static_cast<int>(e.what)];
+  if (e.what == kind::key) {
+    out += e.key.extended ? " 0/" + std::to_string(e.key.scan) : " " + std::to_string(e.key.code);
+  }
+  return out;
+}
+
+TEST(KeyMap, EachKeyHasItsEffect) {
+  const key_case cases[] = {
+      {"a", XK_a, 0, "a", kind::key, key_press::character('a')},
+      {"Ctrl+H", XK_h, ControlMask, "\b", kind::key, key_press::character(8)},
+      {"Enter", XK_Return, 0, "\r", kind::key, key_press::character(13)},
+      {"Delete", XK_Delete, 0, "\x7f", kind::key, key_press::special(83)},
+      {"keypad Delete", XK_KP_Delete, 0, "", kind::key, key_press::special(83)},
+      {"F1", XK_F1, 0, "", kind::key, key_press::special(59)},
+      {"F4", XK_F4, 0, "", kind::key, key_press::special(62)},
+      {"F12", XK_F12, 0, "", kind::key, key_press::special(134)},
+      {"keypad Up", XK_KP_Up, 0, "", kind::key, key_press::special(72)},
+      {"Page Down", XK_Next, 0, "", kind::key, key_press::special(81)},
+      {"Shift", XK_Shift_L, 0, "", kind::none, {}},
+      {"Ctrl", XK_Control_R, 0, "", kind::none, {}},
+      {"Alt", XK_Alt_L, 0, "", kind::none, {}},
+      {"Caps Lock", XK_Caps_Lock, 0, "", kind::none, {}},
+      {"Num Lock", XK_Num_Lock, 0, "", kind::none, {}},
+      {"keypad centre", XK_KP_Begin, 0, "", kind::none, {}},
+      {"Pause", XK_Pause, 0, "", kind::pause, {}},
+      {"Shift+Pause", XK_Pause, ShiftMask, "", kind::pause, {}},
+      {"Ctrl+Num Lock", XK_Num_Lock, ControlMask, "", kind::pause, {}},
+      {"Ctrl+Break", XK_Break, ControlMask, "", kind::close, {}},
+      {"Break alone", XK_Break, 0, "", kind::close, {}},
+      {"Ctrl+Pause, no Break in the keymap", XK_Pause, ControlMask, "", kind::close, {}},
+      {"Alt+F4", XK_F4, Mod1Mask, "", kind::close, {}},
+      {"Ctrl+Alt+F4", XK_F4, Mod1Mask | ControlMask, "", kind::close, {}},
+  };
+  for (const auto& c : cases) {
+    const key_effect got =
+        key_effect_of(c.keysym, c.state, c.text.data(), static_cast<int>(c.text.size()));
+    const key_effect want{c.what, c.key};
+    EXPECT_EQ(describe(got), describe(want)) << c.name;
+  }
+}
+
+}  // namespace
