@@ -179,17 +179,27 @@ TEST(Errors, CloseRequestEndsTheProgramWithExitCodeZero) {
   EXPECT_EQ(s.exit_code(), 0);
 }
 
-TEST(Errors, StopWhileWaitingForAKeyEndsAtTheStatement) {
-  std::atomic<bool> after{false};
-  headless_session s([&] {
-    (void)screen::input_chars(1);
-    screen::end_statement(83);
-    after = true;
-  });
-  ASSERT_EQ(s.settle(), program_state::waiting_for_key);
-  screen::request_close();
-  EXPECT_EQ(s.exit_code(), 0);
-  EXPECT_FALSE(after.load());
+TEST(Errors, EndWhileWaitingForAKeyEndsAtTheStatement) {
+  const struct {
+    const char* request;
+    void (*send)();
+  } cases[] = {
+      {"Ctrl+Break", [] { screen::request_close(); }},
+      {"the system's end", [] { screen::request_end_now(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.request);
+    std::atomic<bool> after{false};
+    headless_session s([&] {
+      (void)screen::input_chars(1);
+      screen::end_statement(83);
+      after = true;
+    });
+    ASSERT_EQ(s.settle(), program_state::waiting_for_key);
+    c.send();
+    EXPECT_EQ(s.exit_code(), 0);
+    EXPECT_FALSE(after.load());
+  }
 }
 
 // Statement 38 overflows; 39 and 40 each print a word, then the program waits for a key.
@@ -250,19 +260,6 @@ TEST(Errors, SystemEndReleasesAHeldClose) {
   screen::request_end_now();
   EXPECT_EQ(s.exit_code(), 0);
   EXPECT_EQ(s.row(1).substr(0, 6), "      ") << s.dump();
-}
-
-TEST(Errors, SystemEndWhileWaitingForAKeyEndsAtTheStatement) {
-  std::atomic<bool> after{false};
-  headless_session s([&] {
-    (void)screen::input_chars(1);
-    screen::end_statement(83);
-    after = true;
-  });
-  ASSERT_EQ(s.settle(), program_state::waiting_for_key);
-  screen::request_end_now();
-  EXPECT_EQ(s.exit_code(), 0);
-  EXPECT_FALSE(after.load());
 }
 
 }  // namespace

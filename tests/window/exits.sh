@@ -62,23 +62,31 @@ request() {
   esac
 }
 
+# ended_by WHAT T0 TIMES_KEY: the request made at T0 (an EPOCHREALTIME) ends
+# the program cleanly within 10 s; its time goes to EXIT_TIMES as "TIMES_KEY|MS".
+ended_by() {
+  local what=$1 t0=$2 key=$3 ms
+  if ! wait_exit 10; then
+    fail "$what: still running 10 s after the request (typed: $TYPED)"
+    return 1
+  fi
+  ms=$(ms_between "$t0" "$EXIT_TIME")
+  echo "$what: exit code $EXIT_CODE after $ms ms"
+  expect_clean_exit "$what"
+  [[ -n ${EXIT_TIMES:-} ]] && echo "$key|$ms" >>"$EXIT_TIMES"
+  [[ -s $RUN.out ]] && fail "$what: standard output: $(<"$RUN.out")"
+  return 0
+}
+
 # ends STATE WAY: at STATE, WAY ends the program cleanly.
 ends() {
-  local state=$1 how=$2 row keys_there="" ms
+  local state=$1 how=$2 row keys_there=""
   for row in "${states[@]}"; do [[ ${row%%|*} == "$state" ]] && keys_there=${row#*|}; done
   read -ra there <<<"$keys_there"
   if reach "$state" "${there[@]}"; then
     local t0=$EPOCHREALTIME
     request "$how"
-    if wait_exit 10; then
-      ms=$(ms_between "$t0" "$EXIT_TIME")
-      echo "$how at the $state: exit code $EXIT_CODE after $ms ms"
-      expect_clean_exit "$how at the $state"
-      [[ -n ${EXIT_TIMES:-} ]] && echo "$how|$state|$ms" >>"$EXIT_TIMES"
-      [[ -s $RUN.out ]] && fail "$how at the $state: standard output: $(<"$RUN.out")"
-    else
-      fail "$how at the $state: still running 10 s after the request (typed: $TYPED)"
-    fi
+    ended_by "$how at the $state" "$t0" "$how|$state"
   fi
   kill -KILL "$PROGRAM_PID" 2>/dev/null
 }
@@ -86,7 +94,7 @@ ends() {
 # holds WAY ANSWER: with the error dialog open, WAY leaves the program and the
 # dialog running; ANSWER (y or n) then ends it, or (sigterm) the system does.
 holds() {
-  local how=$1 answer=$2 ms
+  local how=$1 answer=$2
   local what="$how with the dialog open, then $answer"
   reach "error dialog" 500 Return 50 Return 500 Return || return
   request "$how"
@@ -99,14 +107,7 @@ holds() {
   window_open "$dialog_caption" || fail "$what: the dialog closed before the answer"
   local t0=$EPOCHREALTIME
   request "$answer"
-  if wait_exit 10; then
-    ms=$(ms_between "$t0" "$EXIT_TIME")
-    echo "$what: exit code $EXIT_CODE $ms ms after $answer"
-    expect_clean_exit "$what"
-    [[ -n ${EXIT_TIMES:-} ]] && echo "$how+$answer|error dialog|$ms" >>"$EXIT_TIMES"
-  else
-    fail "$what: still running 10 s after the answer (typed: $TYPED)"
-  fi
+  ended_by "$what" "$t0" "$how+$answer|error dialog"
   kill -KILL "$PROGRAM_PID" 2>/dev/null
 }
 
