@@ -45,6 +45,8 @@ endforeach()
 # A close request at the menu, start after start; then the other ways there.
 add_window_test(window_exit_close_repeated exits.sh ARGS repeat 100 close)
 add_window_test(window_exit_menu_repeated exits.sh ARGS repeat 90 q alt-f4 h)
+# A minute each on an idle machine: room for a loaded one, and ASan.
+set_tests_properties(window_exit_close_repeated window_exit_menu_repeated PROPERTIES TIMEOUT 900)
 add_window_test(window_pause pause.sh)
 add_window_test(window_dialog dialog.sh)
 add_window_test(window_no_display no_display.sh)
