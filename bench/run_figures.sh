@@ -37,9 +37,12 @@ startup_runs=10
 
 work=$(mktemp -d)
 started=()  # every process this script started, ended on the way out
+# A process that ended by itself frees its number for others: signal only a
+# process that is still this script's child.
+own_child() { [ "$(ps -o ppid= -p "$1" 2>/dev/null | tr -d ' ')" = "$$" ]; }
 cleanup() {
   local pid
-  for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${started[@]}"; do own_child "$pid" && kill "$pid" 2>/dev/null || true; done
   for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
@@ -76,9 +79,9 @@ worst() { sort -n "$1" | tail -1; }
 # once free, is never signalled again.
 finish() {
   local pid=$1 i kept=()
-  kill -TERM "$pid" 2>/dev/null || true
-  for i in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  kill -KILL "$pid" 2>/dev/null || true
+  own_child "$pid" && kill -TERM "$pid" 2>/dev/null || true
+  for i in $(seq 100); do own_child "$pid" || break; sleep 0.05; done
+  own_child "$pid" && kill -KILL "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
   for i in "${started[@]}"; do [ "$i" = "$pid" ] || kept+=("$i"); done
   started=("${kept[@]}")

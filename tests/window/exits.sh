@@ -50,9 +50,9 @@ request() {
     destroyed) xdotool windowclose "$MAIN_WIN" ;;
     alt-f4) type_keys alt+F4 ;;
     ctrl-break) type_keys ctrl+Break ;;
-    sigint) kill -INT "$PROGRAM_PID" ;;
-    sigterm) kill -TERM "$PROGRAM_PID" ;;
-    sighup) kill -HUP "$PROGRAM_PID" ;;
+    sigint) signal_program INT ;;
+    sigterm) signal_program TERM ;;
+    sighup) signal_program HUP ;;
     click-no)
       # The No button: right of the centre, on the row of buttons at the bottom.
       eval "$(xdotool getwindowgeometry --shell "$DIALOG_WIN")"
@@ -88,7 +88,7 @@ ends() {
     request "$how"
     ended_by "$how at the $state" "$t0" "$how|$state"
   fi
-  kill -KILL "$PROGRAM_PID" 2>/dev/null
+  signal_program KILL
 }
 
 # holds WAY ANSWER: with the error dialog open, WAY leaves the program and the
@@ -108,7 +108,7 @@ holds() {
   local t0=$EPOCHREALTIME
   request "$answer"
   ended_by "$what" "$t0" "$how+$answer|error dialog"
-  kill -KILL "$PROGRAM_PID" 2>/dev/null
+  signal_program KILL
 }
 
 # repeat COUNT WAY...: COUNT starts in a row, each at the menu for 0 to 0.6 s
@@ -131,7 +131,7 @@ repeat() {
     request "$how"
     if [[ $how == h ]]; then
       wait_screen height-again || lost=$((lost + 1))
-      kill -TERM "$PROGRAM_PID"
+      signal_program TERM
       wait_exit 10 || fail "start $((i + 1)): SIGTERM at the height prompt did not end it"
       continue
     fi
@@ -140,7 +140,7 @@ repeat() {
     else
       lost=$((lost + 1))
       fail "start $((i + 1)): $how at the menu after $pause s: still running 5 s later"
-      kill -KILL "$PROGRAM_PID" 2>/dev/null
+      signal_program KILL
     fi
   done
   echo "$count starts, ways ${ways[*]}: $lost lost"

@@ -24,7 +24,6 @@ mkdir -p "$WORK"
 echo "artifacts: $WORK"
 
 failures=0
-own_pids=()
 TYPED=""
 
 fail() {
@@ -32,13 +31,30 @@ fail() {
   failures=$((failures + 1))
 }
 
-# Ends the processes this test started, by their ids; the X servers last and
+# Process numbers wrap within seconds while tests run side by side, so the
+# number of a process that has ended may be another test's program by now: a
+# signal goes only to a process that is still the child it was started as.
+
+# own_child PID [PARENT]: PID is running as a child of PARENT (this shell).
+own_child() {
+  [[ $(ps -o ppid= -p "$1" 2>/dev/null | tr -d ' ') == "${2:-$$}" ]]
+}
+
+# signal_program SIGNAL [RUN]: sends SIGNAL to the program of RUN (the latest
+# run by default) if it is still running; false otherwise.
+signal_program() {
+  local run=${2:-$RUN}
+  [[ ! -e $run.exit && -s $run.pid && -s $run.wrapper ]] || return 1
+  own_child "$(<"$run.pid")" "$(<"$run.wrapper")" && kill "-$1" "$(<"$run.pid")" 2>/dev/null
+}
+
+# Ends the programs this test started that still run; the X servers last and
 # gently, so that they take their sockets with them.
 xvfb_pids=()
 cleanup() {
-  local pid
-  for pid in "${own_pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-  for pid in "${xvfb_pids[@]}"; do kill -TERM "$pid" 2>/dev/null; done
+  local pid file
+  for file in "$WORK"/run*.pid; do [[ -e $file ]] && signal_program KILL "${file%.pid}"; done
+  for pid in "${xvfb_pids[@]}"; do own_child "$pid" && kill -TERM "$pid" 2>/dev/null; done
   wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -71,7 +87,7 @@ start_xvfb() {
     number=""
     for ((i = 0; i < 500; i++)); do
       IFS= read -r number <"$file" && break
-      kill -0 "$XVFB_PID" 2>/dev/null || break
+      own_child "$XVFB_PID" || break
       sleep 0.02
     done
     if [[ $number =~ ^[0-9]+$ ]]; then
@@ -82,7 +98,7 @@ start_xvfb() {
       done
       echo "Xvfb on $DISPLAY does not answer; starting another"
     fi
-    kill -TERM "$XVFB_PID" 2>/dev/null
+    own_child "$XVFB_PID" && kill -TERM "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
   done
   echo "Xvfb did not start:"
@@ -95,7 +111,8 @@ start_xvfb() {
 run_count=0
 # start_program COMMAND...: runs it in the background with its standard output
 # and error kept in $RUN.out and $RUN.err (STDIN_FROM, STDOUT_TO redirect them);
-# PROGRAM_PID is its id. The moment it exits and its exit code land in $RUN.exit.
+# signal_program signals it. The moment it exits and its exit code land in
+# $RUN.exit.
 start_program() {
   run_count=$((run_count + 1))
   RUN=$WORK/run$run_count
@@ -103,16 +120,14 @@ start_program() {
   local in=${STDIN_FROM:-/dev/null} out=${STDOUT_TO:-$RUN.out}
   echo "run $run_count: $*"
   (
+    echo "$BASHPID" >"$RUN.wrapper"
     "$@" <"$in" >"$out" 2>"$RUN.err" &
     echo $! >"$RUN.pid"
     wait $!
     echo "$? $EPOCHREALTIME" >"$RUN.exit.tmp"
     mv "$RUN.exit.tmp" "$RUN.exit"
   ) &
-  own_pids+=($!)
   while [[ ! -s $RUN.pid ]]; do sleep 0.005; done
-  PROGRAM_PID=$(<"$RUN.pid")
-  own_pids+=("$PROGRAM_PID")
 }
 
 # The calculator, its window in the top-left corner of the screen.

@@ -24,7 +24,7 @@ start_drovlan
 find_main_window || finish
 type_keys 500 Return 50 Return 500 Return
 if wait_window "^${dialog_caption}\$" 30; then
-  kill -INT "$PROGRAM_PID"
+  signal_program INT
   wait_exit 30 || fail "SIGINT with the dialog open: the program did not end"
   expect_clean_exit "SIGINT with the dialog open"
 else

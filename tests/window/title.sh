@@ -21,7 +21,7 @@ start_xvfb
 # The calculator sets its title on its own thread, before or after the window opens.
 start_drovlan
 find_main_window && wait_title "$title"
-kill -TERM "$PROGRAM_PID"
+signal_program TERM
 wait_exit 10 || fail "the program did not end on SIGTERM"
 
 # Title set before the window opened | set while it is open.
