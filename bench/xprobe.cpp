@@ -140,7 +140,7 @@ void copy_pixels(XImage* image, int w, int h, std::vector<std::uint32_t>& out) {
       const char* row = image->data + static_cast<std::ptrdiff_t>(y) * image->bytes_per_line;
       for (int x = 0; x < w; ++x) {
         std::uint32_t p;
-        std::memcpy(&p, row + 4 * x, sizeof p);
+        std::memcpy(&p, row + static_cast<std::ptrdiff_t>(x) * 4, sizeof p);
         out[at++] = p & 0xFFFFFFu;
       }
     } else {

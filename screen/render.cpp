@@ -83,7 +83,7 @@ void render_cells(const text_grid& grid, bool cursor_visible, bool cursor_phase,
     }
     std::uint32_t* row_start = bgra +
                                static_cast<std::ptrdiff_t>((r - 1) * glyph_height) * frame_width +
-                               area.left * glyph_width;
+                               static_cast<std::ptrdiff_t>(area.left) * glyph_width;
     for (int y = 0; y < glyph_height; ++y) {
       std::uint32_t* out = row_start + static_cast<std::ptrdiff_t>(y) * frame_width;
       for (auto p = first; p != last; ++p) {
@@ -142,7 +142,8 @@ screen_looks looks_of(const text_grid& grid, bool cursor_visible, frame_phases p
   const int row = grid.row(), column = grid.column();
   if (cursor_visible && phases.cursor && row >= 1 && row <= screen_rows && column >= 1 &&
       column <= screen_columns) {
-    looks[static_cast<std::size_t>((row - 1) * screen_columns + (column - 1))] |= 0x20000u;
+    looks[static_cast<std::size_t>(row - 1) * screen_columns +
+          static_cast<std::size_t>(column - 1)] |= 0x20000u;
   }
   return looks;
 }
@@ -150,8 +151,8 @@ screen_looks looks_of(const text_grid& grid, bool cursor_visible, frame_phases p
 cell_rect changed_cells(const screen_looks& before, const screen_looks& after) {
   cell_rect changed;
   for (int r = 0; r < screen_rows; ++r) {
-    const auto* b = before.data() + r * screen_columns;
-    const auto* a = after.data() + r * screen_columns;
+    const auto* b = before.data() + static_cast<std::ptrdiff_t>(r) * screen_columns;
+    const auto* a = after.data() + static_cast<std::ptrdiff_t>(r) * screen_columns;
     const auto [first_b, first_a] = std::mismatch(b, b + screen_columns, a);
     if (first_b == b + screen_columns) continue;
     // The last differing column, found from the right.

@@ -187,7 +187,8 @@ TEST(ChangedCells, DrawingAnAreaTouchesNoPixelOutsideIt) {
         const int column = x / 8, row = y / 16;
         const bool inside =
             column >= area.left && column < area.right && row >= area.top && row < area.bottom;
-        const auto i = static_cast<std::size_t>(y * screen::frame_width + x);
+        const auto i =
+            static_cast<std::size_t>(y) * screen::frame_width + static_cast<std::size_t>(x);
         ASSERT_EQ(image[i], inside ? whole[i] : untouched)
             << "drawing " << area << ": pixel " << x << "," << y;
       }
@@ -309,7 +310,8 @@ TEST_P(BackBufferModel, TheWindowAlwaysShowsTheNewestImage) {
       const cell_rect area = frame.whole_window ? screen::whole_screen : frame.area;
       for (int r = area.top; r < area.bottom; ++r) {
         for (int c = area.left; c < area.right; ++c) {
-          const auto i = static_cast<std::size_t>(r * screen::screen_columns + c);
+          const auto i =
+              static_cast<std::size_t>(r) * screen::screen_columns + static_cast<std::size_t>(c);
           back.versions[i] = image[i];
         }
       }
@@ -329,7 +331,8 @@ TEST_P(BackBufferModel, TheWindowAlwaysShowsTheNewestImage) {
       const int left = pick(0, 79), top = pick(0, 24);
       const cell_rect r{left, top, std::min(80, left + pick(1, 3)), std::min(25, top + pick(1, 2))};
       for (int y = r.top; y < r.bottom; ++y) {
-        for (int x = r.left; x < r.right; ++x) ++image[static_cast<std::size_t>(y * 80 + x)];
+        for (int x = r.left; x < r.right; ++x)
+          ++image[static_cast<std::size_t>(y) * 80 + static_cast<std::size_t>(x)];
       }
       changed = screen::unite(changed, r);
     }
