@@ -12,6 +12,8 @@ CMAKE_FLAGS ?=
 TREES = $(BUILD) $(BUILD)-clang $(BUILD)-asan $(BUILD)-tsan
 # The stages of make test, in order; each ends with one summary line.
 STAGES = plain clang asan tsan
+# The groups of scripts/install-deps.sh, one deps-GROUP target each.
+DEPS = $(addprefix deps-,run test bench lint format glyphs)
 
 # $(call configure,TREE,FLAGS): cmake's configure step. Its routine "-- "
 # lines are hidden; its notices (what is not built, and the Debian package
@@ -20,7 +22,7 @@ configure = cmake -S . -B $(1) $(CMAKE_FLAGS) $(2) | { grep -v '^-- ' || true; }
 stage = TEST_SUMMARY=$(abspath $(BUILD))/test-summary bash scripts/test-stage.sh
 
 .PHONY: all help build run test $(addprefix test-,$(STAGES)) bench fuzz lint format clean \
-        configure deps-run deps-test deps-bench deps-lint deps-format
+        configure $(DEPS)
 
 all: build
 
@@ -39,7 +41,9 @@ help:
 	@echo 'make clean       remove every build tree: $(TREES)'
 	@echo 'Variables: BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS=$(CMAKE_FLAGS)'
 
-deps-%:
+# A static pattern rule: make looks for no implicit rule to make a phony
+# target, so a plain deps-% pattern would never run.
+$(DEPS): deps-%:
 	@bash scripts/install-deps.sh $*
 
 configure: deps-run
@@ -48,9 +52,11 @@ configure: deps-run
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: configure
-	@cmake --build $(BUILD) -j $(JOBS) --target drovlan
+# Without a display the window cannot open: say so before installing or building anything.
+run:
 	@[ -n "$$DISPLAY" ] || { echo "make run: DISPLAY is not set; the calculator needs a display for its window" >&2; exit 1; }
+	@$(MAKE) configure
+	@cmake --build $(BUILD) -j $(JOBS) --target drovlan
 	./$(BUILD)/drovlan
 
 test:
