@@ -11,7 +11,7 @@ CMAKE_FLAGS ?=
 # and lint, one more for each other stage of make test.
 TREES = $(BUILD) $(BUILD)-clang $(BUILD)-asan $(BUILD)-tsan
 # The stages of make test, in order; each ends with one summary line.
-STAGES = plain clang asan tsan
+STAGES = plain clang asan tsan lint
 # The groups of scripts/install-deps.sh, one deps-GROUP target each.
 DEPS = $(addprefix deps-,run test bench lint format glyphs)
 
@@ -19,7 +19,8 @@ DEPS = $(addprefix deps-,run test bench lint format glyphs)
 # lines are hidden; its notices (what is not built, and the Debian package
 # that would build it), warnings and errors are shown.
 configure = cmake -S . -B $(1) $(CMAKE_FLAGS) $(2) | { grep -v '^-- ' || true; }
-stage = TEST_SUMMARY=$(abspath $(BUILD))/test-summary bash scripts/test-stage.sh
+summary = $(abspath $(BUILD))/test-summary
+stage = TEST_SUMMARY=$(summary) bash scripts/test-stage.sh
 
 .PHONY: all help build run test $(addprefix test-,$(STAGES)) bench fuzz lint format clean \
         configure $(DEPS)
@@ -33,6 +34,7 @@ help:
 	@echo '                   test-clang  clang++ build, warnings as errors, headless tests ($(BUILD)-clang/)'
 	@echo '                   test-asan   headless and window tests under ASan and UBSan ($(BUILD)-asan/)'
 	@echo '                   test-tsan   headless tests and one window session under TSan ($(BUILD)-tsan/)'
+	@echo '                   test-lint   make lint, on the plain tree ($(BUILD)/)'
 	@echo 'make build       build every program that the installed packages allow ($(BUILD)/; the default)'
 	@echo 'make bench       every benchmark, then the window figures; ends with a table'
 	@echo 'make fuzz        each fuzz target for DROVLAN_FUZZ_SECONDS seconds (600 without it)'
@@ -60,9 +62,9 @@ run:
 	./$(BUILD)/drovlan
 
 test:
-	@mkdir -p $(BUILD) && rm -f $(BUILD)/test-summary
+	@mkdir -p $(BUILD) && rm -f $(summary)
 	@status=0; for s in $(STAGES); do $(MAKE) test-$$s || { status=1; break; }; done; \
-	  echo "== make test"; cat $(BUILD)/test-summary; exit $$status
+	  echo "== make test"; cat $(summary); exit $$status
 
 # Every test: the headless suites, the window tests each on an Xvfb of its
 # own, the bounded fuzz runs.
@@ -85,6 +87,11 @@ test-asan: deps-test
 test-tsan: deps-test
 	@$(call configure,$(BUILD)-tsan,-DDROVLAN_SANITIZE=thread -DDROVLAN_BENCH=OFF -DDROVLAN_FUZZ=OFF)
 	@$(stage) tsan $(BUILD)-tsan $(JOBS) "-LE window|fuzz" "-L window-tsan"
+
+# make lint, with its summary line among the stages'.
+test-lint: deps-lint
+	@$(call configure,$(BUILD))
+	@TEST_SUMMARY=$(summary) bash scripts/lint.sh $(BUILD) $(JOBS)
 
 # Every benchmark, then the real window's figures beside their references, on
 # an Xvfb of its own; ends with a table (also left in $(BUILD)/bench-figures.md).
