@@ -6,6 +6,9 @@ MAKEFLAGS += --no-print-directory
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# make install: $(DESTDIR)$(PREFIX)/bin/drovlan.
+PREFIX ?= /usr/local
+DESTDIR ?=
 
 # Every build tree made here: $(BUILD) for build, run, test-plain, bench, fuzz
 # and lint, one more for each other stage of make test.
@@ -22,7 +25,7 @@ configure = cmake -S . -B $(1) $(CMAKE_FLAGS) $(2) | { grep -v '^-- ' || true; }
 summary = $(abspath $(BUILD))/test-summary
 stage = TEST_SUMMARY=$(summary) bash scripts/test-stage.sh
 
-.PHONY: all help build run test $(addprefix test-,$(STAGES)) bench fuzz lint format clean \
+.PHONY: all help build run install test $(addprefix test-,$(STAGES)) bench fuzz lint format clean \
         configure $(DEPS)
 
 all: build
@@ -36,12 +39,13 @@ help:
 	@echo '                   test-tsan   headless tests and one window session under TSan ($(BUILD)-tsan/)'
 	@echo '                   test-lint   make lint, on the plain tree ($(BUILD)/)'
 	@echo 'make build       build every program that the installed packages allow ($(BUILD)/; the default)'
+	@echo 'make install     install the calculator as $$(DESTDIR)$$(PREFIX)/bin/drovlan (PREFIX=$(PREFIX))'
 	@echo 'make bench       every benchmark, then the window figures; ends with a table'
 	@echo 'make fuzz        each fuzz target for DROVLAN_FUZZ_SECONDS seconds (600 without it)'
 	@echo 'make lint        clang-tidy over every source file (.clang-tidy)'
 	@echo 'make format      clang-format over every source file (.clang-format)'
 	@echo 'make clean       remove every build tree: $(TREES)'
-	@echo 'Variables: BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS=$(CMAKE_FLAGS)'
+	@echo 'Variables: BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS=$(CMAKE_FLAGS) PREFIX=$(PREFIX) DESTDIR=$(DESTDIR)'
 
 # A static pattern rule: make looks for no implicit rule to make a phony
 # target, so a plain deps-% pattern would never run.
@@ -60,6 +64,11 @@ run:
 	@$(MAKE) configure
 	@cmake --build $(BUILD) -j $(JOBS) --target drovlan
 	./$(BUILD)/drovlan
+
+# The one file that a user needs: the glyphs are compiled in.
+install: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target drovlan
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 test:
 	@mkdir -p $(BUILD) && rm -f $(summary)
