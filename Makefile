@@ -25,8 +25,8 @@ configure = cmake -S . -B $(1) $(CMAKE_FLAGS) $(2) | { grep -v '^-- ' || true; }
 summary = $(abspath $(BUILD))/test-summary
 stage = TEST_SUMMARY=$(summary) bash scripts/test-stage.sh
 
-.PHONY: all help build run install test $(addprefix test-,$(STAGES)) bench fuzz lint format clean \
-        configure $(DEPS)
+.PHONY: all help build run install test $(addprefix test-,$(STAGES)) bench fuzz lint format \
+        screenshot clean configure $(DEPS)
 
 all: build
 
@@ -44,6 +44,7 @@ help:
 	@echo 'make fuzz        each fuzz target for DROVLAN_FUZZ_SECONDS seconds (600 without it)'
 	@echo 'make lint        clang-tidy over every source file (.clang-tidy)'
 	@echo 'make format      clang-format over every source file (.clang-format)'
+	@echo 'make screenshot  docs/screenshot.png again, from the real window under Xvfb'
 	@echo 'make clean       remove every build tree: $(TREES)'
 	@echo 'Variables: BUILD=$(BUILD) JOBS=$(JOBS) CMAKE_FLAGS=$(CMAKE_FLAGS) PREFIX=$(PREFIX) DESTDIR=$(DESTDIR)'
 
@@ -122,6 +123,12 @@ lint: deps-lint
 
 format: deps-format
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# The README's picture, from the real window on an Xvfb of its own.
+screenshot: deps-test
+	@$(call configure,$(BUILD))
+	@cmake --build $(BUILD) -j $(JOBS) --target drovlan window_reference window_xtool
+	bash scripts/screenshot.sh $(BUILD) docs/screenshot.png
 
 clean:
 	rm -rf $(TREES)
