@@ -11,7 +11,8 @@
 #   frame render                     beside a memcpy of the same bytes
 #   peak memory at the change menu   beside a freeglut program that only clears
 #   each way out, request to exit    at each prompt, the menu and the dialog
-# Ends with a table of figures, references and goals.
+# Ends with a table of figures, references and goals; docs/performance.md
+# explains them.
 #
 # Usage: bench/run_figures.sh [BUILD_DIR]
 set -euo pipefail
@@ -320,3 +321,4 @@ os_name=$(. /etc/os-release && echo "$PRETTY_NAME")
   done
   echo
 } | tee "$build/bench-figures.md"
+echo "What each figure measures, where the time goes and why a goal is not met: docs/performance.md"
