@@ -62,7 +62,9 @@ if [ -t 1 ]; then findings 1; else findings 0; fi
 messages >&2
 
 if [ "$count" -ne 0 ]; then
-  summary "$count findings in the $files files checked in ${seconds} s (log: $log)"
+  noun=findings
+  [ "$count" -eq 1 ] && noun=finding
+  summary "$count $noun in the $files files checked in ${seconds} s (log: $log)"
   exit 1
 fi
 if [ "$status" -ne 0 ]; then
