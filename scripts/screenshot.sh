@@ -22,7 +22,7 @@ for program in "$DROVLAN" "$REFERENCE" "$XTOOL"; do
     exit 1
   }
 done
-# shellcheck source=tests/window/lib.sh
+# shellcheck source=../tests/window/lib.sh source-path=SCRIPTDIR
 source "$root/tests/window/lib.sh"
 
 start_xvfb
