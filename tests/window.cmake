@@ -37,6 +37,7 @@ function(add_window_test name script)
 endfunction()
 
 add_window_test(window_title title.sh)
+add_window_test(window_geometry geometry.sh)
 add_window_test(window_keys keys.sh)
 add_window_test(window_scenario scenario.sh)
 foreach(way close alt-f4 ctrl-break sigint sigterm sighup keys)
@@ -59,3 +60,4 @@ add_window_test(window_flood flood.sh)
 # window library's.
 add_window_test(window_smoke smoke.sh LABELS window-tsan ENVIRONMENT LP_NUM_THREADS=0)
 add_window_test(window_frame frame.sh)
+add_window_test(window_lost_display lost_display.sh)
