@@ -28,7 +28,7 @@ struct key_case {
 };
 
 std::string describe(const key_effect& e) {
-  const char* kinds[] = {"none", "key", "pause", "close"};
+  const char* kinds[] = {"none", "key", "pause", "close", "close window"};
   std::string out = kinds[static_cast<int>(e.what)];
   if (e.what == kind::key) {
     out += e.key.extended ? " 0/" + std::to_string(e.key.scan) : " " + std::to_string(e.key.code);
@@ -60,8 +60,8 @@ TEST(KeyMap, EachKeyHasItsEffect) {
       {"Ctrl+Break", XK_Break, ControlMask, "", kind::close, {}},
       {"Break alone", XK_Break, 0, "", kind::close, {}},
       {"Ctrl+Pause, no Break in the keymap", XK_Pause, ControlMask, "", kind::close, {}},
-      {"Alt+F4", XK_F4, Mod1Mask, "", kind::close, {}},
-      {"Ctrl+Alt+F4", XK_F4, Mod1Mask | ControlMask, "", kind::close, {}},
+      {"Alt+F4", XK_F4, Mod1Mask, "", kind::close_window, {}},
+      {"Ctrl+Alt+F4", XK_F4, Mod1Mask | ControlMask, "", kind::close_window, {}},
   };
   for (const auto& c : cases) {
     const key_effect got =

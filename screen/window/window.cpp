@@ -112,8 +112,13 @@ void on_reshape(int width, int height) {
 }
 
 // Every key of the program's windows, in the order typed.
-void on_key(const key_effect& effect) {
+void on_key(const key_effect& effect, Window typed_in) {
   switch (effect.what) {
+    case key_effect::kind::close_window:
+      // The box's own close, where no window manager took the key: only an
+      // answer closes the box.
+      if (is_dialog_window(typed_in)) return;
+      [[fallthrough]];
     case key_effect::kind::close:
       request_close(0);  // held by an open dialog until it is answered
       return;

@@ -17,6 +17,8 @@ namespace {
 using wire_to_event = Bool (*)(Display*, XEvent*, xEvent*);
 wire_to_event convert_client_message = nullptr;
 Window closable = 0;
+// The open error box: only an answer closes it, so its close request is dropped.
+Window unclosable = 0;
 Atom wm_protocols = 0, wm_delete_window = 0;
 void (*close_requested)() = nullptr;
 
@@ -27,12 +29,15 @@ void (*close_requested)() = nullptr;
 Bool take_or_convert(Display* display, XEvent* event, xEvent* wire) {
   if (convert_client_message(display, event, wire) == False) return False;
   const XClientMessageEvent& message = event->xclient;
-  if (message.window == closable && message.message_type == wm_protocols && message.format == 32 &&
-      static_cast<Atom>(message.data.l[0]) == wm_delete_window) {
+  if (message.message_type != wm_protocols || message.format != 32 ||
+      static_cast<Atom>(message.data.l[0]) != wm_delete_window) {
+    return True;
+  }
+  if (message.window == closable) {
     close_requested();
     return False;  // not queued
   }
-  return True;
+  return message.window == unclosable && unclosable != 0 ? False : True;
 }
 
 // --- the watching connection ---------------------------------------------------------------
@@ -48,6 +53,10 @@ void take_close_requests(Display* display, Window window, void (*on_close)()) {
   closable = window;
   close_requested = on_close;
   convert_client_message = XESetWireToEvent(display, ClientMessage, take_or_convert);
+}
+
+void refuse_close_requests(Window window) {
+  unclosable = window;
 }
 
 bool open_watch(Display* display, Window main_window) {
@@ -76,7 +85,7 @@ void watch_keys_of(Window window) {
   XSync(watcher, False);
 }
 
-bool take_watched_events(void (*on_key)(const key_effect& effect)) {
+bool take_watched_events(void (*on_key)(const key_effect& effect, Window window)) {
   if (watcher == nullptr) return false;
   bool destroyed = false;
   while (XPending(watcher) > 0) {
@@ -87,7 +96,7 @@ bool take_watched_events(void (*on_key)(const key_effect& effect)) {
         char text[8];
         KeySym keysym = NoSymbol;
         const int length = XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
-        on_key(key_effect_of(keysym, event.xkey.state, text, length));
+        on_key(key_effect_of(keysym, event.xkey.state, text, length), event.xkey.window);
         break;
       }
       case MappingNotify:

@@ -1,5 +1,8 @@
 // Small X requests the window tests need and xdotool does not make:
-//   xtool windows      the viewable top-level windows, bottom first: "0xID<TAB>name"
+//   xtool windows      the viewable top-level windows, bottom first: "0xID<TAB>name";
+//                      under a window manager the client window inside each frame
+//   xtool property ID NAME   the property NAME of window ID (or of "root"), one
+//                      item a line: an atom's name, or a number in hex
 //   xtool close ID     the window manager's close request (WM_DELETE_WINDOW)
 //   xtool owner ID     the window that ID is transient for (WM_TRANSIENT_FOR): "0xID"
 //   xtool watch        prints "ready", then "created 0xID" for every top-level
@@ -18,7 +21,9 @@
 namespace {
 
 int usage() {
-  std::fprintf(stderr, "usage: xtool windows | close WINDOW | owner WINDOW | watch\n");
+  std::fprintf(
+      stderr,
+      "usage: xtool windows | close WINDOW | property WINDOW NAME | owner WINDOW | watch\n");
   return 2;
 }
 
@@ -30,6 +35,59 @@ std::string window_name(Display* d, Window w) {
   return name;
 }
 
+// The window that a window manager's frame holds, found by the WM_STATE that
+// the manager puts on it; the window itself where there is no frame.
+Window client_of(Display* d, Window w) {
+  const Atom wm_state = XInternAtom(d, "WM_STATE", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, w, wm_state, 0, 0, False, AnyPropertyType, &type, &format, &count,
+                         &after, &data) == Success) {
+    if (data != nullptr) XFree(data);
+    if (type != 0) return w;
+  }
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned n = 0;
+  Window found = 0;
+  if (XQueryTree(d, w, &root, &parent, &children, &n) != 0) {
+    for (unsigned i = 0; i < n && found == 0; ++i) {
+      const Window inner = client_of(d, children[i]);
+      if (inner != children[i] || !window_name(d, inner).empty()) found = inner;
+    }
+    if (children != nullptr) XFree(children);
+  }
+  return found != 0 ? found : w;
+}
+
+int print_property(Display* d, Window w, const char* name) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 256, False, AnyPropertyType, &type,
+                         &format, &count, &after, &data) != Success ||
+      data == nullptr) {
+    return 1;
+  }
+  for (unsigned long i = 0; i < count; ++i) {
+    // Xlib hands items of format 32 over as longs.
+    const unsigned long item = format == 32   ? reinterpret_cast<const unsigned long*>(data)[i]
+                               : format == 16 ? reinterpret_cast<const unsigned short*>(data)[i]
+                                              : data[i];
+    if (type == XA_ATOM) {
+      char* atom = XGetAtomName(d, item);
+      std::printf("%s\n", atom);
+      XFree(atom);
+    } else {
+      std::printf("0x%lx\n", item);
+    }
+  }
+  XFree(data);
+  return 0;
+}
+
 int list_windows(Display* d) {
   Window root = 0, parent = 0, *children = nullptr;
   unsigned count = 0;
@@ -38,7 +96,8 @@ int list_windows(Display* d) {
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(d, children[i], &attributes) == 0) continue;
     if (attributes.map_state != IsViewable) continue;
-    std::printf("0x%lx\t%s\n", children[i], window_name(d, children[i]).c_str());
+    const Window client = client_of(d, children[i]);
+    std::printf("0x%lx\t%s\n", client, window_name(d, client).c_str());
   }
   if (children != nullptr) XFree(children);
   return 0;
@@ -102,6 +161,11 @@ int main(int argc, char** argv) {
     rc = list_windows(d);
   } else if (command == "close" && argc == 3) {
     rc = send_close(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
+  } else if (command == "property" && argc == 4) {
+    const std::string id = argv[2];
+    const Window w = id == "root" ? DefaultRootWindow(d)
+                                  : static_cast<Window>(std::strtoul(id.c_str(), nullptr, 0));
+    rc = print_property(d, w, argv[3]);
   } else if (command == "owner" && argc == 3) {
     rc = print_owner(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
   } else if (command == "watch" && argc == 2) {
