@@ -219,9 +219,10 @@ void run_window(int& argc, char** argv) {
   mend_geometry_arguments(argc, argv, frame_width, frame_height);
 
   glutInitErrorFunc(on_library_error);
-  glutInit(&argc, argv);
+  // Ours from the first request on: the program's thread is already running.
   XSetErrorHandler(on_x_error);
   XSetIOErrorHandler(on_x_io_error);
+  glutInit(&argc, argv);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH | GLUT_MULTISAMPLE);

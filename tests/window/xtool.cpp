@@ -20,6 +20,13 @@
 
 namespace {
 
+// A window may go between the listing and the question about it.
+int ignore_gone_windows(Display*, XErrorEvent* error) {
+  if (error->error_code == BadWindow) return 0;
+  std::fprintf(stderr, "xtool: X error %d\n", error->error_code);
+  std::exit(1);
+}
+
 int usage() {
   std::fprintf(
       stderr,
@@ -155,6 +162,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "xtool: cannot open display\n");
     return 1;
   }
+  XSetErrorHandler(ignore_gone_windows);
   const std::string command = argv[1];
   int rc = 0;
   if (command == "windows" && argc == 2) {
