@@ -1,7 +1,7 @@
 # The error dialog's window: owned by the main window (WM_TRANSIENT_FOR), so a
 # window manager keeps it above; a black frame of its own, which it needs
-# where no window manager frames it, as its grey is the screen's; and the
-# focused button marked plainly, following Tab, answered by Enter.
+# where no window manager frames it, as its grey is the screen's; the
+# focused button marked plainly, following Tab, answered by Enter; no pause.
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb
@@ -48,6 +48,12 @@ shows() {
 shows yes-focused "000000 000000 000000 AAAAAA 000000 AAAAAA"
 type_keys Tab
 shows no-focused "000000 000000 000000 AAAAAA AAAAAA 000000"
+
+# Ctrl+Num Lock, the PC's Pause: the dialog takes no pause, so neither Tab
+# after it is lost; and Num Lock, off on a new server, stays off.
+type_keys ctrl+Num_Lock Tab Tab
+shows no-focused-again "000000 000000 000000 AAAAAA AAAAAA 000000"
+[[ $("$XTOOL" numlock) == off ]] || fail "Ctrl+Num Lock in the dialog turned Num Lock on"
 
 # Enter answers the focused button: No ends the program.
 type_keys Return
