@@ -63,10 +63,20 @@ void put_num_lock_back() {
   XFlush(watcher);
 }
 
+bool key_down(unsigned int keycode) {
+  char keys[32];
+  XQueryKeymap(watcher, keys);
+  return ((keys[keycode / 8] >> (keycode % 8)) & 1) != 0;
+}
+
 // At every key pressed. One pressed before the server has Num Lock back
 // carries the toggled state: it is read as it will be, not as X had it.
 void correct_num_lock(XKeyEvent& key) {
-  if (num_lock.owed) put_num_lock_back();
+  if (num_lock.owed) {
+    put_num_lock_back();
+    // Let go where we did not see it: no release is left to wait for.
+    if (!key_down(num_lock.keycode)) num_lock.keycode = 0;
+  }
   // That Num Lock key pressed again: its release went elsewhere.
   if (key.keycode == num_lock.keycode) num_lock.keycode = 0;
   if (key.serial >= num_lock.settled) return;
@@ -78,17 +88,6 @@ void hold_num_lock(const XKeyEvent& press) {
   num_lock.keycode = press.keycode;
   num_lock.was_on = (press.state & num_lock.mask) != 0;
   num_lock.owed = true;
-}
-
-// Where X takes a press for a repeat it sends a release of the key just before
-// it, at the same moment (under Xvfb a freeglut window gets one before every
-// press): that release does not let the key go.
-bool before_repeat(const XKeyEvent& release) {
-  if (XEventsQueued(watcher, QueuedAfterReading) == 0) return false;
-  XEvent next;
-  XPeekEvent(watcher, &next);
-  return next.type == KeyPress && next.xkey.keycode == release.keycode &&
-         next.xkey.time == release.time;
 }
 
 }  // namespace
@@ -147,8 +146,10 @@ bool take_watched_events(void (*on_key)(const key_effect& effect)) {
         break;
       }
       case KeyRelease:
-        // Only to put Num Lock back: a release is no key.
-        if (event.xkey.keycode == num_lock.keycode && !before_repeat(event.xkey)) {
+        // Only to put Num Lock back: a release is no key. One that X pairs with
+        // a press of the same key, as for a repeat, puts back what that press
+        // would find all the same.
+        if (event.xkey.keycode == num_lock.keycode) {
           num_lock.keycode = 0;
           put_num_lock_back();
         }
