@@ -6,6 +6,10 @@ if(NOT TARGET screen_window)
 endif()
 find_package(X11)
 drovlan_require(X11_FOUND "Xlib" libx11-dev)
+if(NOT X11_Xtst_FOUND)
+  drovlan_without("XTest" libxtst-dev "the window tests are not built" test)
+  return()
+endif()
 
 set(window_test_dir ${CMAKE_CURRENT_SOURCE_DIR}/window)
 
@@ -17,8 +21,8 @@ add_executable(window_key_probe window/key_probe.cpp)
 target_link_libraries(window_key_probe PRIVATE screen_core screen_window)
 # The few X requests that xdotool does not make.
 add_executable(window_xtool window/xtool.cpp)
-target_include_directories(window_xtool PRIVATE ${X11_INCLUDE_DIR})
-target_link_libraries(window_xtool PRIVATE ${X11_LIBRARIES})
+target_include_directories(window_xtool PRIVATE ${X11_INCLUDE_DIR} ${X11_Xtst_INCLUDE_PATH})
+target_link_libraries(window_xtool PRIVATE ${X11_LIBRARIES} ${X11_Xtst_LIB})
 
 # add_window_test(NAME SCRIPT [ARGS...] [LABELS label...] [ENVIRONMENT var=value...])
 # Two processors each: a server, the program and its renderer share them, and

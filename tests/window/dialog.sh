@@ -1,10 +1,10 @@
 # The error dialog's window: owned by the main window (WM_TRANSIENT_FOR), so a
 # window manager keeps it above; a black frame of its own, which it needs
 # where no window manager frames it, as its grey is the screen's; the focused
-# button marked plainly, following Tab, answered by Enter. Only an answer
-# closes it: its own close request and Alt+F4 typed in it leave it open and
-# answering, and it asks a window manager for no close button. A close of the
-# main window meanwhile waits for the answer.
+# button marked plainly, following Tab, answered by Enter; no pause. Only an
+# answer closes it: its own close request and Alt+F4 typed in it leave it open
+# and answering, and it asks a window manager for no close button. A close of
+# the main window meanwhile waits for the answer.
 #   dialog.sh [openbox]   without a window manager, or under openbox
 source "$(dirname "$0")/lib.sh"
 
@@ -98,6 +98,13 @@ fi
 DIALOG_WIN=$WIN
 type_keys Tab
 shows no-focused "000000 000000 000000 AAAAAA AAAAAA 000000"
+
+# Ctrl+Num Lock, the PC's Pause: the dialog takes no pause, so neither Tab
+# after it is lost; and Num Lock, off on a new server, stays off.
+type_keys ctrl+Num_Lock Tab Tab
+shows no-focused-again "000000 000000 000000 AAAAAA AAAAAA 000000"
+[[ $("$XTOOL" numlock) == off ]] || fail "Ctrl+Num Lock in the dialog turned Num Lock on"
+
 "$XTOOL" close "$MAIN_WIN"
 sleep 1
 program_alive || fail "${wm:-no window manager}: the main window's close did not wait for the dialog"

@@ -250,6 +250,13 @@ type_keys() {
   xdotool key --delay "$KEY_DELAY" "${KEYS[@]}" 2>>"$WORK/xdotool.log"
 }
 
+# tap_keys KEYSYM...: the keys that carry them, pressed as they are into the
+# focused window (xtool tap), remembered in TYPED.
+tap_keys() {
+  TYPED+="${TYPED:+ }tap:$*"
+  "$XTOOL" tap "$@" 2>>"$WORK/xdotool.log"
+}
+
 # --- screens -----------------------------------------------------------------------------
 
 # reference NAME WORD...: the core's screen after those keys, as $WORK/NAME.ppm,

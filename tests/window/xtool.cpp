@@ -7,9 +7,18 @@
 //   xtool owner ID     the window that ID is transient for (WM_TRANSIENT_FOR): "0xID"
 //   xtool watch        prints "ready", then "created 0xID" for every top-level
 //                      window created, until its standard input closes
+//   xtool numlock      the Num Lock state: "on" or "off"
+//   xtool unfocus      the keyboard focus to no window: keys go nowhere
+//   xtool tap KEYSYM[+KEYSYM...]...  presses and releases the keys that carry
+//                      them as they are, in one burst: xdotool would add Shift
+//                      or toggle Num Lock to reach the keysym named, and waits
+//                      between keys. KEYSYM+KEYSYM holds the first while the
+//                      second is pressed.
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -17,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,9 +38,9 @@ int ignore_gone_windows(Display*, XErrorEvent* error) {
 }
 
 int usage() {
-  std::fprintf(
-      stderr,
-      "usage: xtool windows | close WINDOW | property WINDOW NAME | owner WINDOW | watch\n");
+  std::fprintf(stderr,
+               "usage: xtool windows | close WINDOW | property WINDOW NAME | owner WINDOW | watch"
+               " | numlock | unfocus | tap KEYSYM[+KEYSYM...]...\n");
   return 2;
 }
 
@@ -153,6 +163,42 @@ int watch(Display* d) {
   }
 }
 
+int print_num_lock(Display* d) {
+  XkbStateRec state{};
+  const unsigned mask = XkbKeysymToModifiers(d, XK_Num_Lock);
+  if (mask == 0 || XkbGetState(d, XkbUseCoreKbd, &state) != Success) return 1;
+  std::printf("%s\n", (state.locked_mods & mask) != 0 ? "on" : "off");
+  return 0;
+}
+
+// Every key first, so that nothing is pressed when a name is wrong.
+int tap(Display* d, char** words, int count) {
+  std::vector<std::vector<KeyCode>> chords;
+  for (int i = 0; i < count; ++i) {
+    std::vector<KeyCode>& chord = chords.emplace_back();
+    std::string word = words[i];
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+      end = word.find('+', start);
+      const std::string name = word.substr(start, end - start);
+      const KeySym keysym = XStringToKeysym(name.c_str());
+      const KeyCode code = keysym == NoSymbol ? 0 : XKeysymToKeycode(d, keysym);
+      if (code == 0) {
+        std::fprintf(stderr, "xtool: no key carries %s\n", name.c_str());
+        return 1;
+      }
+      chord.push_back(code);
+    }
+  }
+  for (const auto& chord : chords) {
+    for (const KeyCode code : chord) XTestFakeKeyEvent(d, code, True, CurrentTime);
+    for (auto code = chord.rbegin(); code != chord.rend(); ++code) {
+      XTestFakeKeyEvent(d, *code, False, CurrentTime);
+    }
+  }
+  XSync(d, False);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,6 +224,13 @@ int main(int argc, char** argv) {
     rc = print_owner(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
   } else if (command == "watch" && argc == 2) {
     rc = watch(d);
+  } else if (command == "numlock" && argc == 2) {
+    rc = print_num_lock(d);
+  } else if (command == "unfocus" && argc == 2) {
+    XSetInputFocus(d, None, RevertToNone, CurrentTime);
+    XSync(d, False);
+  } else if (command == "tap" && argc >= 3) {
+    rc = tap(d, argv + 2, argc - 2);
   } else {
     rc = usage();
   }
