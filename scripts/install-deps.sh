@@ -5,8 +5,8 @@
 #
 #   run     build the calculator and open its window
 #   test    build every program of the tree and run every test: the window
-#           tests' X server and tools, clang and libFuzzer for the fuzz targets
-#           and the clang build
+#           tests' X server, window manager and tools, clang and libFuzzer for
+#           the fuzz targets and the clang build
 #   bench   the tests' packages and xterm, the reference of the window figures
 #   lint    clang-tidy, with the libraries that the tests and benchmarks include
 #   format  clang-format
@@ -23,7 +23,7 @@ packages_of() {
     run) echo "${build[@]}" libgl1-mesa-dri ;;
     test)
       packages_of run
-      echo "${test_libraries[@]}" clang libclang-rt-14-dev xvfb xdotool x11-apps imagemagick
+      echo "${test_libraries[@]}" clang libclang-rt-14-dev xvfb openbox xdotool x11-apps imagemagick
       ;;
     bench) packages_of test; echo xterm ;;
     lint) echo "${build[@]}" "${test_libraries[@]}" clang-tidy ;;

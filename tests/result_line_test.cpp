@@ -171,6 +171,17 @@ INSTANTIATE_TEST_SUITE_P(
                      {"    Distance to 80 dBu contour: 6.3 miles or 10.1 kilometers     "},
                      18,
                      80},
+        // 10 kW is 9.999897 dB as stored; the level lies 80.0000038 above it,
+        // half a float step over 80, and the stored field is 80 (a tie to even).
+        contour_case{"NoProbableWhenTheFieldStoresAs80",
+                     "1000",
+                     "10",
+                     "89.999901",
+                     0,
+                     16,
+                     {"    Distance to 89.9999 dBu contour: 6.3 miles or 10.1 kilometers     "},
+                     18,
+                     89.999901f},
         contour_case{
             "ProbableBeforeEachPresetAbove80",
             "100",

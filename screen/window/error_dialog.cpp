@@ -47,6 +47,7 @@ constexpr int line_height = 20;
 constexpr int button_width = 80;
 constexpr int button_height = 24;
 constexpr int button_gap = 12;
+constexpr int title_bar_room = 112;
 
 void layout_dialog() {
   dialog.lines.clear();
@@ -62,7 +63,10 @@ void layout_dialog() {
   const int count = dialog.request.yes_no ? 2 : 1;
   const int buttons_width = count * button_width + (count - 1) * button_gap;
   dialog.width = std::max(static_cast<int>(longest) * 8, buttons_width) + 2 * dialog_margin;
-  dialog.width = std::max(dialog.width, 240);
+  // A window manager's title bar shows the caption beside its own icon and
+  // buttons, in a font of about our width.
+  const int caption_width = static_cast<int>(dialog.request.caption.size()) * 8 + title_bar_room;
+  dialog.width = std::max({dialog.width, caption_width, 240});
   const int text_height = static_cast<int>(dialog.lines.size()) * line_height;
   dialog.height = dialog_margin + text_height + dialog_margin + button_height + dialog_margin;
   dialog.buttons.clear();
@@ -137,6 +141,7 @@ void close_dialog_window() {
   const int window = dialog.window;
   dialog.window = 0;
   dialog.xwindow = 0;
+  refuse_close_requests(0);
   glutDestroyWindow(window);
 }
 
@@ -172,15 +177,26 @@ void on_dialog_mouse(int button, int state, int x, int y) {
 }
 
 void on_dialog_close() {
-  // Closed by the window manager: freeglut destroys the window itself. A Yes/No
-  // box closed this way counts as No, the one-button box as its button.
-  // freeglut also calls this for a box that we destroyed ourselves, as late as
-  // the end of the loop pass, when the next box may already be open: only the
-  // open box's own window answers it.
+  // freeglut calls this for a box that we destroyed ourselves, as late as the
+  // end of the loop pass, when the next box may already be open: only the open
+  // box's own window counts. Its close requests never get this far
+  // (refuse_close_requests); should the window go all the same, the question
+  // still stands and the box opens again.
   if (dialog.window == 0 || glutGetWindow() != dialog.window) return;
   dialog.window = 0;
   dialog.xwindow = 0;
-  answer_dialog(!dialog.request.yes_no);
+  refuse_close_requests(0);
+  dialog_announced.store(true);
+}
+
+// Only an answer closes the box: a window manager that reads these hints gives
+// it no close button, and may move it only.
+void offer_no_close(Display* display, Window window) {
+  const Atom hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+  constexpr long functions_given = 1, move_only = 4;
+  const long value[5] = {functions_given, move_only, 0, 0, 0};
+  XChangeProperty(display, window, hints, hints, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(value), 5);
 }
 
 void open_dialog_window(dialog_request request) {
@@ -196,6 +212,8 @@ void open_dialog_window(dialog_request request) {
   glutInitWindowSize(dialog.width, dialog.height);
   dialog.window = glutCreateWindow(dialog.request.caption.c_str());
   dialog.xwindow = glXGetCurrentDrawable();
+  refuse_close_requests(dialog.xwindow);
+  offer_no_close(glXGetCurrentDisplay(), dialog.xwindow);
   // Owned by the main window: a window manager keeps it above and with it.
   if (owner_xwindow != 0)
     XSetTransientForHint(glXGetCurrentDisplay(), dialog.xwindow, owner_xwindow);
@@ -219,6 +237,10 @@ void listen_for_dialogs() {
 
 bool dialog_window_open() {
   return dialog.window != 0;
+}
+
+bool is_dialog_window(Window xwindow) {
+  return dialog.window != 0 && xwindow == dialog.xwindow;
 }
 
 bool tend_dialog(int main_window, Window main_xwindow) {

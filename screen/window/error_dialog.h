@@ -12,6 +12,8 @@ namespace screen::window {
 // Has the program's announcements of a dialog wake the main loop.
 void listen_for_dialogs();
 bool dialog_window_open();
+// Whether `xwindow` is the open dialog's window.
+bool is_dialog_window(Window xwindow);
 // Opens the window of a newly announced dialog, centred over `main_window`
 // (0: none) and owned by its X window; closes the window of a dialog answered
 // for the user. True when it gave the window library something to do.

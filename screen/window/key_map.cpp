@@ -62,7 +62,7 @@ key_effect key_effect_of(unsigned long keysym, unsigned int state, const char* t
   if (keysym == XK_Break || (keysym == XK_Pause && ctrl)) return {key_effect::kind::close};
   if (keysym == XK_Pause || (keysym == XK_Num_Lock && ctrl)) return {key_effect::kind::pause};
   // Also where no window manager turns Alt+F4 into a close request.
-  if (keysym == XK_F4 && alt) return {key_effect::kind::close};
+  if (keysym == XK_F4 && alt) return {key_effect::kind::close_window};
   if (length > 0) {
     const auto c = static_cast<unsigned char>(text[0]);
     // Delete gives a character; on the PC it is a key without one.

@@ -9,10 +9,11 @@ namespace screen::window {
 
 struct key_effect {
   enum class kind {
-    none,   // not a key: a modifier, a lock key, the keypad's centre...
-    key,    // `key`, for the queue or the open dialog
-    pause,  // Pause, or Ctrl+Num Lock: hold the program until the next key
-    close,  // Ctrl+Break, Alt+F4: end the program
+    none,          // not a key: a modifier, a lock key, the keypad's centre...
+    key,           // `key`, for the queue or the open dialog
+    pause,         // Pause, or Ctrl+Num Lock: hold the program until the next key
+    close,         // Ctrl+Break: end the program
+    close_window,  // Alt+F4: close the window it is typed in
   };
   kind what = kind::none;
   key_press key{};

@@ -17,6 +17,7 @@
 
 #include "screen/frontend.h"
 #include "screen/render.h"
+#include "screen/window/command_line.h"
 #include "screen/window/error_dialog.h"
 #include "screen/window/key_map.h"
 #include "screen/window/x_events.h"
@@ -44,6 +45,8 @@ void on_library_error(const char* format, va_list args) {
   std::_Exit(1);
 }
 
+// The window library's connection to the display.
+Display* connection = nullptr;
 // The main window's X id, and whether another client has destroyed it.
 unsigned long main_xwindow = 0;
 bool main_xwindow_gone = false;  // X calls, and so their errors, happen on the main thread only
@@ -81,6 +84,10 @@ std::uint64_t shown_title_generation = ~0ull;
 
 // Destroyed under the program: nothing is left to answer a dialog in.
 void main_window_destroyed() {
+  // A server that goes away destroys every window before it drops the last
+  // connections: only a display that still answers lost the window to another
+  // client. Otherwise this round trip meets the lost connection (exit code 1).
+  XSync(connection, False);
   main_window = 0;
   main_window_gone();
   request_end_now();
@@ -105,8 +112,13 @@ void on_reshape(int width, int height) {
 }
 
 // Every key of the program's windows, in the order typed.
-void on_key(const key_effect& effect) {
+void on_key(const key_effect& effect, Window typed_in) {
   switch (effect.what) {
+    case key_effect::kind::close_window:
+      // The box's own close, where no window manager took the key: only an
+      // answer closes the box.
+      if (is_dialog_window(typed_in)) return;
+      [[fallthrough]];
     case key_effect::kind::close:
       request_close(0);  // held by an open dialog until it is answered
       return;
@@ -172,8 +184,7 @@ void on_close_request() {
 // is drawn or swapped while nothing changes, and a new frame is shown without
 // delay.
 void run_event_loop() {
-  Display* display = glXGetCurrentDisplay();
-  pollfd watched[3] = {{ConnectionNumber(display), POLLIN, 0},
+  pollfd watched[3] = {{ConnectionNumber(connection), POLLIN, 0},
                        {wake_event_fd(), POLLIN, 0},
                        {watch_fd(), POLLIN, 0}};
   for (;;) {
@@ -185,7 +196,7 @@ void run_event_loop() {
     if (main_window == 0 && !dialog_window_open()) return;
     if (tend_windows()) continue;
     // Also sends what is still buffered, the last swap included, before sleeping.
-    if (XPending(display) > 0) continue;
+    if (XPending(connection) > 0) continue;
     if (poll(watched, 3, -1) > 0 && (watched[1].revents & POLLIN)) drain_wake_event();
   }
 }
@@ -201,11 +212,17 @@ void run_window(int& argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  // A display that goes away is a lost connection, with its message, also when
+  // it is met by a write.
+  signal(SIGPIPE, SIG_IGN);
+
+  mend_geometry_arguments(argc, argv, frame_width, frame_height);
 
   glutInitErrorFunc(on_library_error);
-  glutInit(&argc, argv);
+  // Ours from the first request on: the program's thread is already running.
   XSetErrorHandler(on_x_error);
   XSetIOErrorHandler(on_x_io_error);
+  glutInit(&argc, argv);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
 
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH | GLUT_MULTISAMPLE);
@@ -221,14 +238,15 @@ void run_window(int& argc, char** argv) {
   shown_title_generation = title_generation();
   main_window = glutCreateWindow(window_title().c_str());
   main_xwindow = glXGetCurrentDrawable();
+  connection = glXGetCurrentDisplay();
   // At once, the window being on the screen: a key typed from now on is read.
   // freeglut delivers no Pause or Break and ignores its window being destroyed
   // by another client; a connection of our own sees both, and every other key
   // in the same order, so that one place decides what each key does.
-  if (!open_watch(glXGetCurrentDisplay(), main_xwindow)) {
+  if (!open_watch(connection, main_xwindow)) {
     fail("cannot open a second connection to the display");
   }
-  take_close_requests(glXGetCurrentDisplay(), main_xwindow, on_close_request);
+  take_close_requests(connection, main_xwindow, on_close_request);
 
   glew_ready = glewInit() == GLEW_OK;
   create_main_image();

@@ -45,7 +45,6 @@ reach() {
 request() {
   case $1 in
     close) "$XTOOL" close "$MAIN_WIN" ;;
-    close-dialog) "$XTOOL" close "$DIALOG_WIN" ;;
     # Another client destroying the window, as a session ending may.
     destroyed) xdotool windowclose "$MAIN_WIN" ;;
     alt-f4) type_keys alt+F4 ;;
@@ -173,8 +172,6 @@ case $way in
     ends "error dialog" N
     ends "error dialog" n
     ends "error dialog" click-no
-    # Closing the dialog's own window counts as No.
-    ends "error dialog" close-dialog
     ends menu destroyed
     ends "error dialog" destroyed
     # Yes goes on: the dialog closes, the result line and the menu follow.

@@ -54,6 +54,54 @@ for pause in Pause ctrl+Num_Lock; do
   [[ $PROBE_REPLY == "keys 98" ]] || fail "typed $pause a b: the probe read \"$PROBE_REPLY\", expected \"keys 98\""
 done
 
+# Ctrl+Num Lock is the PC's Pause: Num Lock stays as it was, on or off. The
+# keypad's 1 and 2 are tapped as they are, so that Num Lock decides what they
+# give: 1 and 2 with it on, End and Down with it off. Then the same with the
+# keys after it in one burst, pressed before Num Lock is back; and with the
+# key's release going to no window, so that Num Lock is put back at the next
+# key, and Num Lock pressed later still toggles.
+# numlock_case WHAT EXPECTED: the probe read keys EXPECTED and Num Lock is $lock.
+numlock_case() {
+  probe_say keys || return
+  [[ $PROBE_REPLY == "keys $2" ]] ||
+    fail "Num Lock $lock, $1: the probe read \"$PROBE_REPLY\", expected \"keys $2\""
+  local now
+  now=$("$XTOOL" numlock)
+  [[ $now == "$lock" ]] || fail "Num Lock $lock, $1: Num Lock is $now afterwards"
+}
+# numlock_to on|off: Num Lock pressed in the window if it is not so already.
+numlock_to() {
+  [[ $("$XTOOL" numlock) == "$1" ]] && return
+  tap_keys Num_Lock x
+  probe_say keys
+  [[ $PROBE_REPLY == keys ]] || fail "Num Lock pressed: the probe read \"$PROBE_REPLY\""
+  [[ $("$XTOOL" numlock) == "$1" ]] || fail "Num Lock pressed in the window did not turn it $1"
+}
+for lock in on off; do
+  [[ $lock == on ]] && codes=(49 50) || codes=(0/79 0/80)
+  numlock_to "$lock"
+  tap_keys KP_1
+  type_keys ctrl+Num_Lock 5
+  tap_keys KP_2
+  type_keys x
+  numlock_case "keypad 1, Ctrl+Num Lock, 5, keypad 2" "${codes[*]}"
+
+  numlock_to "$lock"
+  tap_keys Control_L+Num_Lock 5 KP_2 x
+  numlock_case "Ctrl+Num Lock, 5, keypad 2 in one burst" "${codes[1]}"
+
+  numlock_to "$lock"
+  xdotool keydown ctrl+Num_Lock 2>>"$WORK/xdotool.log"
+  "$XTOOL" unfocus
+  xdotool keyup ctrl+Num_Lock 2>>"$WORK/xdotool.log"
+  xdotool windowfocus --sync "$MAIN_WIN" 2>>"$WORK/xdotool.log"
+  type_keys 5
+  tap_keys KP_2
+  type_keys x
+  numlock_case "Ctrl+Num Lock released elsewhere, 5, keypad 2" "${codes[1]}"
+done
+numlock_to on # after the last release that went elsewhere
+
 # Paused, the probe runs no statement: the count it shows stops until a key.
 # shots SECONDS SAME: two images of the window 0.3 s apart are the same (SAME
 # 1) or differ (SAME 0), within SECONDS.

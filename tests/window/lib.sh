@@ -51,9 +51,11 @@ signal_program() {
 # Ends the programs this test started that still run; the X servers last and
 # gently, so that they take their sockets with them.
 xvfb_pids=()
+wm_pids=()
 cleanup() {
   local pid file
   for file in "$WORK"/run*.pid; do [[ -e $file ]] && signal_program KILL "${file%.pid}"; done
+  for pid in "${wm_pids[@]}"; do own_child "$pid" && kill -TERM "$pid" 2>/dev/null; done
   for pid in "${xvfb_pids[@]}"; do own_child "$pid" && kill -TERM "$pid" 2>/dev/null; done
   wait 2>/dev/null
 }
@@ -103,6 +105,24 @@ start_xvfb() {
   done
   echo "Xvfb did not start:"
   cat "$WORK/xvfb.log"
+  exit 1
+}
+
+# start_openbox: a real window manager on the server, managing windows once it returns.
+start_openbox() {
+  command -v openbox >/dev/null || {
+    echo "missing openbox: run scripts/install-deps.sh"
+    exit 1
+  }
+  openbox --sm-disable >>"$WORK/openbox.log" 2>&1 &
+  wm_pids+=($!)
+  local i
+  for ((i = 0; i < 500; i++)); do
+    "$XTOOL" property root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 && return 0
+    sleep 0.02
+  done
+  echo "openbox did not start:"
+  cat "$WORK/openbox.log"
   exit 1
 }
 
@@ -183,9 +203,10 @@ window_open() {
   "$XTOOL" windows 2>/dev/null | cut -f2 | grep -qxF "$1"
 }
 
-# The program's main window, focused for the keys to come.
+# The program's main window (the first window with a name: a window manager has
+# windows of its own), focused for the keys to come.
 find_main_window() {
-  if ! wait_window ''; then
+  if ! wait_window '.'; then
     fail "no window appeared"
     cat "$RUN.err"
     return 1
@@ -227,6 +248,13 @@ type_keys() {
   ((${#KEYS[@]} == 0)) && return 0
   TYPED+="${TYPED:+ }${KEYS[*]}"
   xdotool key --delay "$KEY_DELAY" "${KEYS[@]}" 2>>"$WORK/xdotool.log"
+}
+
+# tap_keys KEYSYM...: the keys that carry them, pressed as they are into the
+# focused window (xtool tap), remembered in TYPED.
+tap_keys() {
+  TYPED+="${TYPED:+ }tap:$*"
+  "$XTOOL" tap "$@" 2>>"$WORK/xdotool.log"
 }
 
 # --- screens -----------------------------------------------------------------------------
