@@ -47,6 +47,7 @@ TEST(CommandLine, OnlyTheValuesOfGeometryOptionsChange) {
   std::vector<std::string> words = {"drovlan", "-display", "-geometry", "-geometry",
                                     "-0+0",    "-iconic",  "-geometry"};
   std::vector<char*> argv;
+  argv.reserve(words.size());
   for (auto& w : words) argv.push_back(w.data());
   mend_geometry_arguments(static_cast<int>(argv.size()), argv.data(), 640, 400);
   const std::vector<std::string> want = {"drovlan",     "-display", "-geometry", "-geometry",
