@@ -26,7 +26,15 @@ owner=$("$XTOOL" owner "$DIALOG_WIN")
 hints=$("$XTOOL" property "$DIALOG_WIN" _MOTIF_WM_HINTS | tr '\n' ' ')
 [[ $hints == "0x1 0x4 0x0 0x0 0x0 " ]] || fail "the dialog's _MOTIF_WM_HINTS are \"$hints\", expected moving only"
 
-focused() { [[ $(($(xdotool getwindowfocus 2>/dev/null))) == $(($1)) ]]; }
+# focused WINDOW: WINDOW has the keyboard focus, within 5 s (a window manager
+# gives it when it gets round to it).
+focused() {
+  local deadline=$(($(now_us) + 5000000))
+  until [[ $(($(xdotool getwindowfocus 2>/dev/null))) == $(($1)) ]]; do
+    (($(now_us) > deadline)) && return 1
+    sleep 0.05
+  done
+}
 if [[ $wm == openbox ]]; then
   focused "$DIALOG_WIN" || fail "under $wm the dialog did not get the focus"
   # openbox's own binding turns Alt+F4 into the focused window's close request.
