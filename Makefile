@@ -99,9 +99,8 @@ test-tsan: deps-test
 	@$(stage) tsan $(BUILD)-tsan $(JOBS) "-LE window|fuzz" "-L window-tsan"
 
 # make lint, with its summary line among the stages'.
-test-lint: deps-lint
-	@$(call configure,$(BUILD))
-	@TEST_SUMMARY=$(summary) bash scripts/lint.sh $(BUILD) $(JOBS)
+test-lint:
+	@TEST_SUMMARY=$(summary) $(MAKE) lint
 
 # Every benchmark, then the real window's figures beside their references, on
 # an Xvfb of its own; ends with a table (also left in $(BUILD)/bench-figures.md).

@@ -39,7 +39,8 @@ Bool take_or_convert(Display* display, XEvent* event, xEvent* wire) {
     close_requested();
     return False;  // not queued
   }
-  return message.window == unclosable && unclosable != 0 ? False : True;
+  // The open box's close: dropped, not queued.
+  return unclosable != 0 && message.window == unclosable ? False : True;
 }
 
 // --- the watching connection ---------------------------------------------------------------

@@ -11,16 +11,9 @@ source "$(dirname "$0")/lib.sh"
 wm=${1:-}
 start_xvfb
 [[ $wm == openbox ]] && start_openbox
-start_drovlan
-find_main_window || finish
-type_keys 500 Return 50 Return 500 Return
-wait_window "^${dialog_caption}\$" || {
-  fail "no dialog after typing $TYPED"
-  finish
-}
-DIALOG_WIN=$WIN
+reach "error dialog" 500 Return 50 Return 500 Return || finish
 
-owner=$("$XTOOL" owner "$DIALOG_WIN")
+owner=$("$XTOOL" property "$DIALOG_WIN" WM_TRANSIENT_FOR)
 [[ $((owner)) == $((MAIN_WIN)) ]] || fail "the dialog is transient for \"$owner\", not the main window $MAIN_WIN"
 # Functions given, moving only: no close, resize, minimise or maximise.
 hints=$("$XTOOL" property "$DIALOG_WIN" _MOTIF_WM_HINTS | tr '\n' ' ')
@@ -36,14 +29,12 @@ focused() {
   done
 }
 if [[ $wm == openbox ]]; then
+  # openbox's own binding turns Alt+F4 below into the focused box's close request.
   focused "$DIALOG_WIN" || fail "under $wm the dialog did not get the focus"
-  # openbox's own binding turns Alt+F4 into the focused window's close request.
-  close_ways=("close request" "Alt+F4")
 else
   xdotool windowfocus --sync "$DIALOG_WIN" 2>>"$WORK/xdotool.log"
-  close_ways=("close request" "Alt+F4")
 fi
-for way in "${close_ways[@]}"; do
+for way in "close request" "Alt+F4"; do
   case $way in
     "close request") "$XTOOL" close "$DIALOG_WIN" ;;
     Alt+F4) type_keys alt+F4 ;;

@@ -21,26 +21,6 @@ states=(
   "error dialog|500 Return 50 Return 500 Return"
 )
 
-# reach STATE KEYS...: starts the program and types its way to STATE.
-reach() {
-  local state=$1 name=${1// /-}
-  shift
-  [[ -e $WORK/$name.ppm ]] || reference "$name" "$@" || return 1
-  start_drovlan
-  find_main_window || return 1
-  type_keys "$@"
-  if [[ $state != "error dialog" ]]; then
-    wait_screen "$name"
-    return
-  fi
-  # The dialog stands over the main window: its opening is the sign.
-  if ! wait_window "^${dialog_caption}\$"; then
-    fail "$state: no dialog \"$dialog_caption\" after typing $TYPED"
-    return 1
-  fi
-  DIALOG_WIN=$WIN
-}
-
 # request WAY: sends it to the running program.
 request() {
   case $1 in

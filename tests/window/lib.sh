@@ -217,6 +217,28 @@ find_main_window() {
 
 dialog_caption="Unhandled Error #6 - drovlan"
 
+# reach STATE KEYS...: starts the program and types its way to STATE: waits
+# until the screen shows it (a reference named after STATE), or for STATE
+# "error dialog" until the dialog opens (DIALOG_WIN).
+reach() {
+  local state=$1 name=${1// /-}
+  shift
+  [[ -e $WORK/$name.ppm ]] || reference "$name" "$@" || return 1
+  start_drovlan
+  find_main_window || return 1
+  type_keys "$@"
+  if [[ $state != "error dialog" ]]; then
+    wait_screen "$name"
+    return
+  fi
+  # The dialog stands over the main window: its opening is the sign.
+  if ! wait_window "^${dialog_caption}\$"; then
+    fail "$state: no dialog \"$dialog_caption\" after typing $TYPED"
+    return 1
+  fi
+  DIALOG_WIN=$WIN
+}
+
 # --- keys ------------------------------------------------------------------------------
 
 # keys WORD...: xdotool key names; a word made of digits, point, minus, plus

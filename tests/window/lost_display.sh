@@ -31,17 +31,7 @@ for ((round = 1; round <= rounds; round++)); do
       esac
       what+=" (round $round)"
       start_xvfb
-      start_drovlan
-      find_main_window || continue
-      type_keys "${there[@]}"
-      if [[ $state == "error dialog" ]]; then
-        wait_window "^${dialog_caption}\$" || {
-          fail "$what: no dialog after typing $TYPED"
-          continue
-        }
-      else
-        reference "${state// /-}" "${there[@]}" && wait_screen "${state// /-}" || continue
-      fi
+      reach "$state" "${there[@]}" || continue
       if [[ $way == xkill ]]; then
         signal_program STOP
         xdotool windowkill "$MAIN_WIN" 2>>"$WORK/xdotool.log"

@@ -4,7 +4,6 @@
 //   xtool property ID NAME   the property NAME of window ID (or of "root"), one
 //                      item a line: an atom's name, or a number in hex
 //   xtool close ID     the window manager's close request (WM_DELETE_WINDOW)
-//   xtool owner ID     the window that ID is transient for (WM_TRANSIENT_FOR): "0xID"
 //   xtool watch        prints "ready", then "created 0xID" for every top-level
 //                      window created, until its standard input closes
 //   xtool numlock      the Num Lock state: "on" or "off"
@@ -39,7 +38,7 @@ int ignore_gone_windows(Display*, XErrorEvent* error) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: xtool windows | close WINDOW | property WINDOW NAME | owner WINDOW | watch"
+               "usage: xtool windows | close WINDOW | property WINDOW NAME | watch"
                " | numlock | unfocus | tap KEYSYM[+KEYSYM...]...\n");
   return 2;
 }
@@ -133,13 +132,6 @@ int send_close(Display* d, Window w) {
   return 0;
 }
 
-int print_owner(Display* d, Window w) {
-  Window owner = 0;
-  if (XGetTransientForHint(d, w, &owner) == 0) return 1;
-  std::printf("0x%lx\n", owner);
-  return 0;
-}
-
 int watch(Display* d) {
   XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
   XSync(d, False);
@@ -220,8 +212,6 @@ int main(int argc, char** argv) {
     const Window w = id == "root" ? DefaultRootWindow(d)
                                   : static_cast<Window>(std::strtoul(id.c_str(), nullptr, 0));
     rc = print_property(d, w, argv[3]);
-  } else if (command == "owner" && argc == 3) {
-    rc = print_owner(d, static_cast<Window>(std::strtoul(argv[2], nullptr, 0)));
   } else if (command == "watch" && argc == 2) {
     rc = watch(d);
   } else if (command == "numlock" && argc == 2) {
